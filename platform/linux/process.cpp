@@ -1,0 +1,66 @@
+// Process stand-ins. A process handle is the process id carried in the pointer; the current
+// process has the same pseudo handle Windows gives it.
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "platform/linux/stand_ins.h"
+
+namespace RawLayer::Os::Linux {
+namespace {
+
+// Windows hands programs one raw line; rebuild it from the argument vector, quoting the
+// arguments that a blank would otherwise split.
+std::string ReadCommandLine() {
+    std::ifstream file("/proc/self/cmdline", std::ios::binary);
+    std::string raw((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::string line;
+    std::size_t start = 0;
+    while (start < raw.size()) {
+        std::size_t end = raw.find('\0', start);
+        if (end == std::string::npos) {
+            end = raw.size();
+        }
+        std::string argument = raw.substr(start, end - start);
+        if (!line.empty()) {
+            line += ' ';
+        }
+        bool needsQuotes = argument.empty() || argument.find_first_of(" \t") != std::string::npos;
+        line += needsQuotes ? '"' + argument + '"' : argument;
+        start = end + 1;
+    }
+    return line;
+}
+
+}  // namespace
+
+const char* GetCommandLineA() {
+    static const std::string line = ReadCommandLine();
+    return line.c_str();
+}
+
+Handle GetCurrentProcess() {
+    return reinterpret_cast<Handle>(static_cast<std::intptr_t>(-1));
+}
+
+Bool CloseHandle(Handle handle) {
+    auto pid = static_cast<pid_t>(reinterpret_cast<std::intptr_t>(handle));
+    if (pid <= 0) {
+        return 0;
+    }
+    // Reap the child if it has ended, so that closing the handle leaves no zombie behind.
+    waitpid(pid, nullptr, WNOHANG);
+    return 1;
+}
+
+std::uint32_t GetProcessId(Handle process) {
+    auto pid = reinterpret_cast<std::intptr_t>(process);
+    return pid > 0 ? static_cast<std::uint32_t>(pid) : 0;
+}
+
+}  // namespace RawLayer::Os::Linux

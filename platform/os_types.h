@@ -1,0 +1,107 @@
+#pragma once
+// Windows types as the boundary passes them. The Windows build uses the system's own
+// definitions; the native build declares look-alikes with the same fields so that the
+// code that fills them compiles unchanged.
+
+#include <cstdint>
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <shellapi.h>
+#include <windows.h>
+#else
+#include <pthread.h>
+#endif
+
+namespace RawLayer::Os {
+
+// A wide unit is 16 bits in both builds.
+using WideUnit = char16_t;
+
+#ifdef _WIN32
+static_assert(sizeof(wchar_t) == sizeof(WideUnit), "Windows wide characters are 16-bit");
+
+using Bool = BOOL;
+using Handle = HANDLE;
+using Luid = LUID;
+using TokenPrivileges = TOKEN_PRIVILEGES;
+using CriticalSection = CRITICAL_SECTION;
+using ShellExecuteInfoA = SHELLEXECUTEINFOA;
+
+// SHELLEXECUTEINFOW with our wide unit type in place of wchar_t; the layout is identical.
+struct ShellExecuteInfoW {
+    DWORD cbSize;
+    ULONG fMask;
+    HWND hwnd;
+    const WideUnit* lpVerb;
+    const WideUnit* lpFile;
+    const WideUnit* lpParameters;
+    const WideUnit* lpDirectory;
+    int nShow;
+    HINSTANCE hInstApp;
+    void* lpIDList;
+    const WideUnit* lpClass;
+    HKEY hkeyClass;
+    DWORD dwHotKey;
+    union {
+        HANDLE hIcon;
+        HANDLE hMonitor;
+    };
+    HANDLE hProcess;
+};
+static_assert(sizeof(ShellExecuteInfoW) == sizeof(SHELLEXECUTEINFOW), "same layout as the system");
+#else
+using Bool = std::int32_t;
+using Handle = void*;
+
+struct Luid {
+    std::uint32_t LowPart;
+    std::int32_t HighPart;
+};
+
+struct LuidAndAttributes {
+    struct Luid Luid;
+    std::uint32_t Attributes;
+};
+
+struct TokenPrivileges {
+    std::uint32_t PrivilegeCount;
+    LuidAndAttributes Privileges[1];
+};
+
+struct CriticalSection {
+    pthread_mutex_t mutex;
+};
+
+template <typename Unit>
+struct ShellExecuteInfoR {
+    std::uint32_t cbSize;
+    std::uint32_t fMask;
+    Handle hwnd;
+    const Unit* lpVerb;
+    const Unit* lpFile;
+    const Unit* lpParameters;
+    const Unit* lpDirectory;
+    std::int32_t nShow;
+    Handle hInstApp;
+    void* lpIDList;
+    const Unit* lpClass;
+    Handle hkeyClass;
+    std::uint32_t dwHotKey;
+    union {
+        Handle hIcon;
+        Handle hMonitor;
+    };
+    Handle hProcess;
+};
+using ShellExecuteInfoA = ShellExecuteInfoR<char>;
+using ShellExecuteInfoW = ShellExecuteInfoR<WideUnit>;
+#endif
+
+// Values the callers compare results with, named once.
+inline constexpr std::uint32_t InvalidFileAttributes = 0xFFFFFFFFu;
+inline constexpr std::uint32_t FileAttributeDirectory = 0x10u;
+
+}  // namespace RawLayer::Os

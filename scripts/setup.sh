@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs what the builds and tests need on Debian 12, once: packages that are already there
+# are left alone, so running it again costs a few seconds.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
+    g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386 xvfb
+    locales valgrind zip python3
+)
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    as_root dpkg --add-architecture i386
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed"; then
+        missing+=("$package")
+    fi
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    as_root apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq \
+        "${missing[@]}" >/dev/null
+fi
+
+# Wine takes each program's code page from its locale: a Western and a Japanese one.
+for locale in en_US ja_JP; do
+    if ! locale -a 2>/dev/null | grep -qix "$locale.utf8"; then
+        as_root localedef -i "$locale" -f UTF-8 "$locale.UTF-8"
+    fi
+done

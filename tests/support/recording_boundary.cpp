@@ -1,0 +1,417 @@
+#include "tests/support/recording_boundary.h"
+
+#include <cstdio>
+#include <stdexcept>
+
+#include "tests/support/switchable_boundary.h"
+
+namespace RawLayer::Testing {
+namespace {
+
+using Os::Bool;
+using Os::Handle;
+using Os::WideUnit;
+
+RecordingBoundary* current = nullptr;
+
+const Os::Boundary& System() {
+    return Os::SystemBoundary();
+}
+
+std::string Hex(std::uint64_t value) {
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(value));
+    return text;
+}
+
+std::string Pointer(const void* value) {
+    return value == nullptr ? "null" : Hex(reinterpret_cast<std::uintptr_t>(value));
+}
+
+std::string Number(std::int64_t value) {
+    return std::to_string(value);
+}
+
+Handle MakeHandle(std::uintptr_t value) {
+    return reinterpret_cast<Handle>(value);
+}
+
+// Records the call; true with the programmed result when there is one.
+bool Recorded(const std::string& function, const std::string& arguments, std::int64_t* result) {
+    RecordingBoundary& recorder = RecordingBoundary::Current();
+    recorder.Record(function + "(" + arguments + ")");
+    return recorder.TakeResult(function, result);
+}
+
+template <typename Info>
+std::string DescribeShellRecord(const Info* info,
+                                std::string (*text)(const decltype(info->lpFile))) {
+    bool restZero = info->hInstApp == nullptr && info->lpIDList == nullptr &&
+                    info->lpClass == nullptr && info->hkeyClass == nullptr && info->dwHotKey == 0 &&
+                    info->hIcon == nullptr && info->hProcess == nullptr;
+    return "cbSize=" + Number(info->cbSize) + ", fMask=" + Hex(info->fMask) +
+           ", hwnd=" + Pointer(info->hwnd) + ", lpVerb=" + text(info->lpVerb) +
+           ", lpFile=" + text(info->lpFile) + ", lpParameters=" + text(info->lpParameters) +
+           ", lpDirectory=" + text(info->lpDirectory) + ", nShow=" + Number(info->nShow) +
+           (restZero ? "" : ", other members set");
+}
+
+std::string NarrowText(const char* text) {
+    return Quoted(text);
+}
+std::string WideText(const WideUnit* text) {
+    return QuotedWide(text);
+}
+
+template <typename Info>
+Bool ShellExecuteRecorded(const char* function, Info* info, Bool (*forward)(Info*),
+                          std::string (*text)(const decltype(info->lpFile))) {
+    std::int64_t result = 0;
+    if (Recorded(function, DescribeShellRecord(info, text), &result)) {
+        if (result != 0 && (info->fMask & 0x40) != 0) {
+            info->hProcess = MakeHandle(RecordingBoundary::ProcessHandle);
+        }
+        return static_cast<Bool>(result);
+    }
+    return forward(info);
+}
+
+const Os::Boundary recordingBoundary = {
+    [](Handle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+        std::int64_t result = 0;
+        if (Recorded(
+                "PostMessageA",
+                Pointer(window) + ", " + Hex(message) + ", " + Hex(wParam) + ", " + Number(lParam),
+                &result)) {
+            return static_cast<Bool>(result);
+        }
+        return System().PostMessageA(window, message, wParam, lParam);
+    },
+    []() {
+        std::int64_t result = 0;
+        if (Recorded("LockWorkStation", "", &result)) {
+            return static_cast<Bool>(result);
+        }
+        return System().LockWorkStation();
+    },
+    [](std::uint32_t flags, std::uint32_t reason) {
+        std::int64_t result = 0;
+        if (Recorded("ExitWindowsEx", Hex(flags) + ", " + Hex(reason), &result)) {
+            return static_cast<Bool>(result);
+        }
+        return System().ExitWindowsEx(flags, reason);
+    },
+    [](Handle owner, const char* text, const char* caption, std::uint32_t style) {
+        std::int64_t result = 0;
+        if (Recorded(
+                "MessageBoxA",
+                Pointer(owner) + ", " + Quoted(text) + ", " + Quoted(caption) + ", " + Hex(style),
+                &result)) {
+            return static_cast<std::int32_t>(result);
+        }
+        return System().MessageBoxA(owner, text, caption, style);
+    },
+    [](Handle owner, const WideUnit* text, const WideUnit* caption, std::uint32_t style) {
+        std::int64_t result = 0;
+        if (Recorded("MessageBoxW",
+                     Pointer(owner) + ", " + QuotedWide(text) + ", " + QuotedWide(caption) + ", " +
+                         Hex(style),
+                     &result)) {
+            return static_cast<std::int32_t>(result);
+        }
+        return System().MessageBoxW(owner, text, caption, style);
+    },
+    [](Handle process, std::uint32_t access, Handle* token) {
+        std::int64_t result = 0;
+        if (Recorded("OpenProcessToken", Pointer(process) + ", " + Hex(access), &result)) {
+            if (result != 0) {
+                *token = MakeHandle(RecordingBoundary::TokenHandle);
+            }
+            return static_cast<Bool>(result);
+        }
+        return System().OpenProcessToken(process, access, token);
+    },
+    [](const char* systemName, const char* name, Os::Luid* luid) {
+        std::int64_t result = 0;
+        if (Recorded("LookupPrivilegeValueA", Quoted(systemName) + ", " + Quoted(name), &result)) {
+            if (result != 0) {
+                luid->LowPart = RecordingBoundary::PrivilegeLowPart;
+                luid->HighPart = 0;
+            }
+            return static_cast<Bool>(result);
+        }
+        return System().LookupPrivilegeValueA(systemName, name, luid);
+    },
+    [](Handle token, Bool disableAll, Os::TokenPrivileges* newState, std::uint32_t bufferLength,
+       Os::TokenPrivileges* previousState, std::uint32_t* returnLength) {
+        std::string state = "null";
+        if (newState != nullptr) {
+            state = "{count=" + Number(newState->PrivilegeCount) +
+                    ", luid=" + Hex(newState->Privileges[0].Luid.LowPart) + ":" +
+                    Hex(static_cast<std::uint32_t>(newState->Privileges[0].Luid.HighPart)) +
+                    ", attributes=" + Hex(newState->Privileges[0].Attributes) + "}";
+        }
+        std::int64_t result = 0;
+        if (Recorded("AdjustTokenPrivileges",
+                     Pointer(token) + ", " + Number(disableAll) + ", " + state + ", " +
+                         Number(bufferLength) + ", " + Pointer(previousState) + ", " +
+                         Pointer(returnLength),
+                     &result)) {
+            return static_cast<Bool>(result);
+        }
+        return System().AdjustTokenPrivileges(token, disableAll, newState, bufferLength,
+                                              previousState, returnLength);
+    },
+    [](const char* machine, const char* message, std::uint32_t timeout, Bool force, Bool reboot,
+       std::uint32_t reason) {
+        std::int64_t result = 0;
+        if (Recorded("InitiateSystemShutdownExA",
+                     Quoted(machine) + ", " + Quoted(message) + ", " + Number(timeout) + ", " +
+                         Number(force) + ", " + Number(reboot) + ", " + Hex(reason),
+                     &result)) {
+            return static_cast<Bool>(result);
+        }
+        return System().InitiateSystemShutdownExA(machine, message, timeout, force, reboot, reason);
+    },
+    [](std::uint8_t hibernate, std::uint8_t force, std::uint8_t wakeupEventsDisabled) {
+        std::int64_t result = 0;
+        if (Recorded("SetSuspendState",
+                     Number(hibernate) + ", " + Number(force) + ", " + Number(wakeupEventsDisabled),
+                     &result)) {
+            return static_cast<std::uint8_t>(result);
+        }
+        return System().SetSuspendState(hibernate, force, wakeupEventsDisabled);
+    },
+    [](Os::ShellExecuteInfoA* info) {
+        return ShellExecuteRecorded("ShellExecuteExA", info, System().ShellExecuteExA, NarrowText);
+    },
+    [](Os::ShellExecuteInfoW* info) {
+        return ShellExecuteRecorded("ShellExecuteExW", info, System().ShellExecuteExW, WideText);
+    },
+    []() -> const char* {
+        RecordingBoundary::Current().Record("GetCommandLineA()");
+        return System().GetCommandLineA();
+    },
+    []() {
+        std::int64_t result = 0;
+        if (Recorded("GetCurrentProcess", "", &result)) {
+            return MakeHandle(static_cast<std::uintptr_t>(result));
+        }
+        return System().GetCurrentProcess();
+    },
+    [](Handle handle) {
+        std::int64_t result = 0;
+        if (Recorded("CloseHandle", Pointer(handle), &result)) {
+            return static_cast<Bool>(result);
+        }
+        return System().CloseHandle(handle);
+    },
+    [](Handle process) {
+        std::int64_t result = 0;
+        if (Recorded("GetProcessId", Pointer(process), &result)) {
+            return static_cast<std::uint32_t>(result);
+        }
+        return System().GetProcessId(process);
+    },
+    [](Handle module, char* buffer, std::uint32_t size) {
+        std::int64_t result = 0;
+        if (Recorded("GetModuleFileNameA", Pointer(module) + ", " + Number(size), &result)) {
+            return static_cast<std::uint32_t>(result);
+        }
+        return System().GetModuleFileNameA(module, buffer, size);
+    },
+    [](Handle module, WideUnit* buffer, std::uint32_t size) {
+        std::int64_t result = 0;
+        if (Recorded("GetModuleFileNameW", Pointer(module) + ", " + Number(size), &result)) {
+            return static_cast<std::uint32_t>(result);
+        }
+        return System().GetModuleFileNameW(module, buffer, size);
+    },
+    [](const char* path) {
+        std::int64_t result = 0;
+        if (Recorded("GetFileAttributesA", Quoted(path), &result)) {
+            return static_cast<std::uint32_t>(result);
+        }
+        return System().GetFileAttributesA(path);
+    },
+    [](const WideUnit* path) {
+        std::int64_t result = 0;
+        if (Recorded("GetFileAttributesW", QuotedWide(path), &result)) {
+            return static_cast<std::uint32_t>(result);
+        }
+        return System().GetFileAttributesW(path);
+    },
+    [](std::uint32_t codePage, std::uint32_t flags, const char* source, std::int32_t sourceLength,
+       WideUnit* target, std::int32_t targetLength) {
+        std::int64_t result = 0;
+        std::string text = sourceLength < 0
+                               ? Quoted(source)
+                               : Quoted(source, static_cast<std::size_t>(sourceLength));
+        if (Recorded("MultiByteToWideChar",
+                     Number(codePage) + ", " + Hex(flags) + ", " + text + ", " +
+                         Number(sourceLength) + ", " + Number(targetLength),
+                     &result)) {
+            return static_cast<std::int32_t>(result);
+        }
+        return System().MultiByteToWideChar(codePage, flags, source, sourceLength, target,
+                                            targetLength);
+    },
+    [](std::uint32_t codePage, std::uint32_t flags, const WideUnit* source,
+       std::int32_t sourceLength, char* target, std::int32_t targetLength, const char* defaultChar,
+       Bool* usedDefault) {
+        std::int64_t result = 0;
+        if (Recorded("WideCharToMultiByte",
+                     Number(codePage) + ", " + Hex(flags) + ", " + Number(sourceLength) + ", " +
+                         Number(targetLength) + ", " + Pointer(defaultChar) + ", " +
+                         Pointer(usedDefault),
+                     &result)) {
+            return static_cast<std::int32_t>(result);
+        }
+        return System().WideCharToMultiByte(codePage, flags, source, sourceLength, target,
+                                            targetLength, defaultChar, usedDefault);
+    },
+    [](Os::CriticalSection* section) {
+        RecordingBoundary::Current().Record("InitializeCriticalSection");
+        System().InitializeCriticalSection(section);
+    },
+    [](Os::CriticalSection* section) {
+        RecordingBoundary::Current().Record("EnterCriticalSection");
+        System().EnterCriticalSection(section);
+    },
+    [](Os::CriticalSection* section) {
+        RecordingBoundary::Current().Record("LeaveCriticalSection");
+        System().LeaveCriticalSection(section);
+    },
+    [](Os::CriticalSection* section) {
+        RecordingBoundary::Current().Record("DeleteCriticalSection");
+        System().DeleteCriticalSection(section);
+    },
+};
+
+bool IsLockCall(const std::string& call) {
+    return call.find("CriticalSection") != std::string::npos;
+}
+
+}  // namespace
+
+RecordingBoundary::RecordingBoundary() {
+    if (current != nullptr) {
+        throw std::logic_error("only one RecordingBoundary at a time");
+    }
+    current = this;
+    UseBoundary(&recordingBoundary);
+}
+
+RecordingBoundary::~RecordingBoundary() {
+    UseBoundary(nullptr);
+    current = nullptr;
+}
+
+RecordingBoundary& RecordingBoundary::Current() {
+    return *current;
+}
+
+void RecordingBoundary::Program(const std::string& function, std::int64_t result) {
+    programmed[function] = Programmed{{result}, true};
+}
+
+void RecordingBoundary::ProgramSequence(const std::string& function,
+                                        std::vector<std::int64_t> results) {
+    programmed[function] = Programmed{{results.begin(), results.end()}, false};
+}
+
+void RecordingBoundary::Record(std::string call) {
+    calls.push_back(std::move(call));
+}
+
+bool RecordingBoundary::TakeResult(const std::string& function, std::int64_t* result) {
+    auto found = programmed.find(function);
+    if (found == programmed.end() || found->second.results.empty()) {
+        return false;
+    }
+    *result = found->second.results.front();
+    if (!found->second.repeatLast || found->second.results.size() > 1) {
+        found->second.results.pop_front();
+    }
+    return true;
+}
+
+std::vector<std::string> RecordingBoundary::Calls() const {
+    std::vector<std::string> result;
+    for (const std::string& call : calls) {
+        if (!IsLockCall(call)) {
+            result.push_back(call);
+        }
+    }
+    return result;
+}
+
+std::vector<std::string> RecordingBoundary::CallsWithLocks() const {
+    return calls;
+}
+
+std::vector<std::string> RecordingBoundary::CallsOf(
+    const std::vector<std::string>& functions) const {
+    std::vector<std::string> result;
+    for (const std::string& call : calls) {
+        for (const std::string& function : functions) {
+            if (call.compare(0, function.size() + 1, function + "(") == 0 || call == function) {
+                result.push_back(call);
+                break;
+            }
+        }
+    }
+    return result;
+}
+
+void RecordingBoundary::Clear() {
+    calls.clear();
+}
+
+std::string Quoted(const char* text) {
+    if (text == nullptr) {
+        return "null";
+    }
+    return Quoted(text, std::char_traits<char>::length(text));
+}
+
+std::string Quoted(const char* text, std::size_t length) {
+    std::string result = "\"";
+    for (std::size_t i = 0; i < length; ++i) {
+        auto byte = static_cast<unsigned char>(text[i]);
+        if (byte == '"' || byte == '\\') {
+            result += '\\';
+            result += static_cast<char>(byte);
+        } else if (byte < 0x20 || byte >= 0x7F) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\x%02X", byte);
+            result += escape;
+        } else {
+            result += static_cast<char>(byte);
+        }
+    }
+    return result + "\"";
+}
+
+std::string QuotedWide(const WideUnit* text) {
+    if (text == nullptr) {
+        return "null";
+    }
+    std::string result = "u\"";
+    for (; *text != 0; ++text) {
+        WideUnit unit = *text;
+        if (unit == u'"' || unit == u'\\') {
+            result += '\\';
+            result += static_cast<char>(unit);
+        } else if (unit < 0x20 || unit >= 0x7F) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04X", static_cast<unsigned>(unit));
+            result += escape;
+        } else {
+            result += static_cast<char>(unit);
+        }
+    }
+    return result + "\"";
+}
+
+}  // namespace RawLayer::Testing

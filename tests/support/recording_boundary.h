@@ -1,0 +1,61 @@
+#pragma once
+// The recording double of the OS boundary. While one lives, every call through Os() is
+// written down as text, such as PostMessageA(0xffff, 0x112, 0xf170, 2). A function with a
+// programmed result returns it (filling its out-parameters with recognisable values);
+// every other call goes on to the system's table. Used from one thread at a time.
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/boundary.h"
+
+namespace RawLayer::Testing {
+
+class RecordingBoundary {
+  public:
+    // Handles that programmed calls hand out.
+    static constexpr std::uintptr_t TokenHandle = 0x7070;
+    static constexpr std::uintptr_t ProcessHandle = 0x5050;
+    static constexpr std::uint32_t PrivilegeLowPart = 0x13;
+
+    RecordingBoundary();
+    ~RecordingBoundary();
+    RecordingBoundary(const RecordingBoundary&) = delete;
+    RecordingBoundary& operator=(const RecordingBoundary&) = delete;
+
+    // Every later call of the function returns the value; Program(name, {a, b}) returns a,
+    // then b, then goes back to the system's table.
+    void Program(const std::string& function, std::int64_t result);
+    void ProgramSequence(const std::string& function, std::vector<std::int64_t> results);
+
+    // The calls so far, in order. Critical-section calls are left out unless asked for.
+    std::vector<std::string> Calls() const;
+    std::vector<std::string> CallsWithLocks() const;
+    // Only the calls of the named functions.
+    std::vector<std::string> CallsOf(const std::vector<std::string>& functions) const;
+    void Clear();
+
+    // Used by the recording functions.
+    static RecordingBoundary& Current();
+    void Record(std::string call);
+    bool TakeResult(const std::string& function, std::int64_t* result);
+
+  private:
+    struct Programmed {
+        std::deque<std::int64_t> results;
+        bool repeatLast = false;
+    };
+
+    std::vector<std::string> calls;
+    std::map<std::string, Programmed> programmed;
+};
+
+// Text forms used in recorded calls, for building expectations.
+std::string Quoted(const char* text);
+std::string Quoted(const char* text, std::size_t length);
+std::string QuotedWide(const Os::WideUnit* text);
+
+}  // namespace RawLayer::Testing
