@@ -9,13 +9,14 @@ root=$(mktemp -d "${TMPDIR:-/tmp}/velmoran-wine.XXXXXX")
 export WINEPREFIX="$root/prefix" WINEARCH=win32 WINEDEBUG=-all
 export LANG="${VELMORAN_WINE_LOCALE:-en_US.UTF-8}"
 
-display=90
-while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do
-    display=$((display + 1))
-done
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$root/xvfb.log" 2>&1 &
+# Xvfb picks a free display itself and tells its number, so parallel sessions never collide.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$root/display" >"$root/xvfb.log" 2>&1 &
 xvfb=$!
-export DISPLAY=":$display"
+for _ in $(seq 100); do
+    [ -s "$root/display" ] && break
+    sleep 0.1
+done
+export DISPLAY=":$(tr -d '[:space:]' <"$root/display")"
 
 cleanup() {
     wineserver -k >/dev/null 2>&1 || true
