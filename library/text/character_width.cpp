@@ -1,0 +1,60 @@
+#include "library/text/character_width.h"
+
+namespace RawLayer {
+namespace {
+
+bool InRange(std::uint16_t unit, std::uint16_t low, std::uint16_t high) {
+    return unit >= low && unit <= high;
+}
+
+std::int32_t Utf8Trail(std::uint16_t byte) {
+    if (InRange(byte, 0xC2, 0xDF))
+        return 1;
+    if (InRange(byte, 0xE0, 0xEF))
+        return 2;
+    if (InRange(byte, 0xF0, 0xF7))
+        return 3;
+    if (InRange(byte, 0xF8, 0xFB))
+        return 4;
+    if (InRange(byte, 0xFC, 0xFD))
+        return 5;
+    return 0;
+}
+
+// A two-byte unit counts 1 further byte, a surrogate pair 3.
+std::int32_t Utf16BytesTrail(const RawString& text, std::int32_t position, bool bigEndian) {
+    if (position % 2 != 0) {
+        return 0;
+    }
+    // The last byte of an odd-length text has no partner; it is not read beyond the text.
+    std::uint16_t first = text.UnitAt(position);
+    std::uint16_t second = position + 1 < text.Length() ? text.UnitAt(position + 1) : 0;
+    std::uint16_t unit = bigEndian ? static_cast<std::uint16_t>(first << 8 | second)
+                                   : static_cast<std::uint16_t>(second << 8 | first);
+    return InRange(unit, 0xD800, 0xDBFF) ? 3 : 1;
+}
+
+}  // namespace
+
+std::int32_t TrailUnitCount(const RawString& text, std::int32_t position) {
+    std::uint16_t unit = text.UnitAt(position);
+    switch (text.Encoding()) {
+        case RawEncoding::Wide:
+            return InRange(unit, 0xD800, 0xDBFF) ? 1 : 0;
+        case RawEncoding::ShiftJis:
+            return InRange(unit, 0x81, 0x9F) || InRange(unit, 0xE0, 0xEF) ? 1 : 0;
+        case RawEncoding::Utf8:
+            return Utf8Trail(unit);
+        case RawEncoding::Utf16LittleEndian:
+            return Utf16BytesTrail(text, position, false);
+        case RawEncoding::Utf16BigEndian:
+            return Utf16BytesTrail(text, position, true);
+        case RawEncoding::AnsiCodePage:
+        case RawEncoding::Utf7:
+        case RawEncoding::EucJp:
+            break;
+    }
+    return 0;
+}
+
+}  // namespace RawLayer
