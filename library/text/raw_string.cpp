@@ -4,6 +4,7 @@
 
 #include "library/text/literal_encoding.h"
 #include "library/text/section_guard.h"
+#include "library/text/text_compare.h"
 
 namespace RawLayer {
 
@@ -147,15 +148,7 @@ void RawString::AppendIndent() {
 }
 
 bool RawString::Equals(const RawString& other) const {
-    if (Length() != other.Length()) {
-        return false;
-    }
-    for (std::int32_t i = 0; i < Length(); ++i) {
-        if (UnitAt(i) != other.UnitAt(i)) {
-            return false;
-        }
-    }
-    return true;
+    return RangeEquals(*this, {0, Length()}, other, {0, other.Length()});
 }
 
 void RawString::NormalizeLiteral() {

@@ -1,0 +1,97 @@
+#include "library/text/text_building.h"
+
+#include <limits>
+#include <new>
+
+namespace RawLayer {
+namespace {
+
+// A minus sign and the digits of any 64-bit value fit many times over.
+constexpr std::int32_t IntegerRoom = 67;
+constexpr char DigitTable[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+
+// Lengths that no text can reach are refused as an allocation failure.
+std::int32_t CheckedLength(std::int64_t length) {
+    if (length > std::numeric_limits<std::int32_t>::max() - 1) {
+        throw std::bad_alloc();
+    }
+    return static_cast<std::int32_t>(length);
+}
+
+// Copies the first count units of the piece; the count is taken before anything is appended,
+// since the piece may be the receiver itself.
+void CopyPiece(RawString& text, const RawString& piece, std::int32_t count) {
+    std::int32_t start = text.Length();
+    text.Body().CopyUnits(start, piece.Body(), {0, count});
+    text.SetLength(start + count);
+}
+
+}  // namespace
+
+void AppendChar(RawString& text, std::uint16_t character) {
+    std::int32_t needed = CheckedLength(std::int64_t{text.Length()} + 1);
+    text.EnsureRoom(needed);
+    text.Body().StoreUnit(text.Length(), character);
+    text.SetLength(needed);
+}
+
+void AppendRange(RawString& text, const RawString& source, RawRange range) {
+    if (range.end - range.start < 1) {
+        return;
+    }
+    std::int32_t needed = CheckedLength(std::int64_t{text.Length()} + (range.end - range.start));
+    text.EnsureRoom(needed);
+    text.Body().CopyUnits(text.Length(), source.Body(), range);
+    text.SetLength(needed);
+}
+
+void AppendStrings(RawString& text, const RawString& s1, const RawString& s2, const RawString& s3,
+                   const RawString& s4, const RawString& s5) {
+    const RawString* pieces[] = {&s1, &s2, &s3, &s4, &s5};
+    std::int32_t counts[5];
+    std::int64_t needed = text.Length();
+    for (int k = 0; k < 5; ++k) {
+        counts[k] = pieces[k]->Length();
+        needed += counts[k];
+    }
+    text.EnsureRoom(CheckedLength(needed));
+    CopyPiece(text, s1, counts[0]);
+    for (int k = 1; k < 5; ++k) {
+        if (counts[k] > 0) {
+            CopyPiece(text, *pieces[k], counts[k]);
+        }
+    }
+}
+
+void AppendInteger(RawString& text, std::int64_t value) {
+    text.MakeWritable();
+    std::int32_t needed = CheckedLength(std::int64_t{text.Length()} + IntegerRoom);
+    if (text.Capacity() < needed) {
+        text.Body().Reserve(needed);
+    }
+    std::int32_t i = text.Length();
+    if (value < 0) {
+        text.Body().StoreUnit(i++, '-');
+    }
+    // Two's-complement negation, so that the most negative value gives 2^63.
+    std::uint64_t magnitude =
+        value < 0 ? ~static_cast<std::uint64_t>(value) + 1 : static_cast<std::uint64_t>(value);
+    text.SetLength(WriteDigits(text, i, magnitude));
+}
+
+std::int32_t WriteDigits(RawString& text, std::int32_t index, std::uint64_t value) {
+    RawStringBody& body = text.Body();
+    std::int32_t i = index;
+    do {
+        body.StoreUnit(i++, static_cast<unsigned char>(DigitTable[value % 10]));
+        value /= 10;
+    } while (value != 0);
+    for (std::int32_t left = index, right = i - 1; left < right; ++left, --right) {
+        std::uint16_t unit = body.UnitAt(left);
+        body.StoreUnit(left, body.UnitAt(right));
+        body.StoreUnit(right, unit);
+    }
+    return i;
+}
+
+}  // namespace RawLayer

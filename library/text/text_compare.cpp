@@ -1,0 +1,45 @@
+#include "library/text/text_compare.h"
+
+#include <algorithm>
+
+namespace RawLayer {
+namespace {
+
+std::uint16_t Exact(std::uint16_t unit) {
+    return unit;
+}
+
+std::uint16_t FoldAsciiLower(std::uint16_t unit) {
+    return unit >= 0x61 && unit <= 0x7A ? static_cast<std::uint16_t>(unit - 0x20) : unit;
+}
+
+bool Compare(const RawString& text, RawRange range, const RawString& other, RawRange otherRange,
+             std::uint16_t (*fold)(std::uint16_t)) {
+    std::int32_t start = std::max(range.start, 0);
+    std::int32_t otherStart = std::max(otherRange.start, 0);
+    std::int32_t count = std::min(text.Length(), range.end) - start;
+    std::int32_t otherCount = std::min(other.Length(), otherRange.end) - otherStart;
+    if (count != otherCount) {
+        return false;
+    }
+    for (std::int32_t k = 0; k < count; ++k) {
+        if (fold(text.UnitAt(start + k)) != fold(other.UnitAt(otherStart + k))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool RangeEquals(const RawString& text, RawRange range, const RawString& other,
+                 RawRange otherRange) {
+    return Compare(text, range, other, otherRange, Exact);
+}
+
+bool RangeEqualsNoCase(const RawString& text, RawRange range, const RawString& other,
+                       RawRange otherRange) {
+    return Compare(text, range, other, otherRange, FoldAsciiLower);
+}
+
+}  // namespace RawLayer
