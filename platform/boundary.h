@@ -40,6 +40,7 @@ struct Boundary {
 
     // kernel32
     const char* (*GetCommandLineA)();
+    std::uint32_t (*GetACP)();
     Handle (*GetCurrentProcess)();
     Bool (*CloseHandle)(Handle handle);
     std::uint32_t (*GetProcessId)(Handle process);

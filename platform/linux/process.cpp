@@ -44,6 +44,8 @@ const char* GetCommandLineA() {
     return line.c_str();
 }
 
+std::uint32_t GetACP() { return NativeAnsiCodePage; }
+
 Handle GetCurrentProcess() {
     return reinterpret_cast<Handle>(static_cast<std::intptr_t>(-1));
 }

@@ -38,6 +38,8 @@ Bool ShellExecuteExW(ShellExecuteInfoW* info);
 
 // Process: the raw command line, process handles as process ids.
 const char* GetCommandLineA();
+// The code page that narrow system text is in: NativeAnsiCodePage.
+std::uint32_t GetACP();
 Handle GetCurrentProcess();
 Bool CloseHandle(Handle handle);
 std::uint32_t GetProcessId(Handle process);

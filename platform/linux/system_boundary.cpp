@@ -18,6 +18,7 @@ const Boundary systemBoundary = {
     Linux::ShellExecuteExA,
     Linux::ShellExecuteExW,
     Linux::GetCommandLineA,
+    Linux::GetACP,
     Linux::GetCurrentProcess,
     Linux::CloseHandle,
     Linux::GetProcessId,

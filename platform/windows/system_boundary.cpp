@@ -75,6 +75,7 @@ const Boundary systemBoundary = {
         return ::ShellExecuteExW(reinterpret_cast<SHELLEXECUTEINFOW*>(info));
     },
     []() -> const char* { return ::GetCommandLineA(); },
+    []() { return static_cast<std::uint32_t>(::GetACP()); },
     []() { return ::GetCurrentProcess(); },
     [](Handle handle) { return ::CloseHandle(handle); },
     [](Handle process) { return static_cast<std::uint32_t>(::GetProcessId(process)); },

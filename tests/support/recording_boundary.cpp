@@ -194,6 +194,13 @@ const Os::Boundary recordingBoundary = {
     },
     []() {
         std::int64_t result = 0;
+        if (Recorded("GetACP", "", &result)) {
+            return static_cast<std::uint32_t>(result);
+        }
+        return System().GetACP();
+    },
+    []() {
+        std::int64_t result = 0;
         if (Recorded("GetCurrentProcess", "", &result)) {
             return MakeHandle(static_cast<std::uintptr_t>(result));
         }
