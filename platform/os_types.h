@@ -9,8 +9,10 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
-#include <shellapi.h>
 #include <windows.h>
+
+// shellapi.h needs windows.h before it.
+#include <shellapi.h>
 #else
 #include <pthread.h>
 #endif
