@@ -1,0 +1,98 @@
+#!/usr/bin/env python3
+"""Checks the built Velmoran.exe as Windows will see it: a 32-bit GUI program that imports only
+Windows system DLLs, with an icon group, version information and a manifest that never asks
+for elevation."""
+import struct
+import sys
+import unittest
+
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll", "shell32.dll", "msvcrt.dll"}
+MACHINE_I386 = 0x14C
+SUBSYSTEM_WINDOWS_GUI = 2
+RESOURCE_ICON_GROUP = 14
+RESOURCE_VERSION = 16
+RESOURCE_MANIFEST = 24
+
+
+class PortableExecutable:
+    def __init__(self, data):
+        self.data = data
+        pe = struct.unpack_from("<I", data, 0x3C)[0]
+        assert data[pe:pe + 4] == b"PE\0\0", "no PE signature"
+        self.machine, sections, _, _, _, optional_size, _ = struct.unpack_from("<HHIIIHH", data, pe + 4)
+        optional = pe + 24
+        self.magic = struct.unpack_from("<H", data, optional)[0]
+        self.subsystem = struct.unpack_from("<H", data, optional + 68)[0]
+        directories = optional + 96
+        self.import_rva = struct.unpack_from("<I", data, directories + 8)[0]
+        self.resource_rva = struct.unpack_from("<I", data, directories + 16)[0]
+        self.sections = []
+        table = optional + optional_size
+        for i in range(sections):
+            _, virtual_size, rva, raw_size, raw_offset = struct.unpack_from("<8sIIII", data, table + 40 * i)
+            self.sections.append((rva, max(virtual_size, raw_size), raw_offset))
+
+    def offset(self, rva):
+        for start, size, raw in self.sections:
+            if start <= rva < start + size:
+                return raw + rva - start
+        raise ValueError(f"rva {rva:#x} outside every section")
+
+    def string_at(self, rva):
+        start = self.offset(rva)
+        return self.data[start:self.data.index(b"\0", start)].decode("ascii")
+
+    def imported_dlls(self):
+        dlls, entry = [], self.offset(self.import_rva)
+        while True:
+            fields = struct.unpack_from("<IIIII", self.data, entry)
+            if fields == (0, 0, 0, 0, 0):
+                return dlls
+            dlls.append(self.string_at(fields[3]))
+            entry += 20
+
+    def resource_types(self):
+        root = self.offset(self.resource_rva)
+        named, numbered = struct.unpack_from("<HH", self.data, root + 12)
+        types = []
+        for i in range(named + numbered):
+            name, _ = struct.unpack_from("<II", self.data, root + 16 + 8 * i)
+            if not name & 0x80000000:
+                types.append(name)
+        return types
+
+
+class ProgramFileTest(unittest.TestCase):
+    path = None
+
+    @classmethod
+    def setUpClass(cls):
+        with open(cls.path, "rb") as f:
+            cls.data = f.read()
+        cls.program = PortableExecutable(cls.data)
+
+    def test_is_a_32_bit_gui_program(self):
+        self.assertEqual(self.program.machine, MACHINE_I386)
+        self.assertEqual(self.program.magic, 0x10B, "PE32, not PE32+")
+        self.assertEqual(self.program.subsystem, SUBSYSTEM_WINDOWS_GUI)
+
+    def test_imports_only_system_dlls(self):
+        dlls = {name.lower() for name in self.program.imported_dlls()}
+        self.assertTrue(dlls, "no imports found")
+        self.assertLessEqual(dlls, SYSTEM_DLLS)
+
+    def test_carries_icon_version_and_manifest(self):
+        types = self.program.resource_types()
+        for wanted in (RESOURCE_ICON_GROUP, RESOURCE_VERSION, RESOURCE_MANIFEST):
+            self.assertIn(wanted, types)
+
+    def test_manifest_never_asks_for_elevation(self):
+        self.assertIn(b'level="asInvoker"', self.data)
+        self.assertIn(b'uiAccess="false"', self.data)
+        self.assertNotIn(b"requireAdministrator", self.data)
+        self.assertNotIn(b"highestAvailable", self.data)
+
+
+if __name__ == "__main__":
+    ProgramFileTest.path = sys.argv.pop(1)
+    unittest.main()
