@@ -43,6 +43,20 @@ bool Recorded(const std::string& function, const std::string& arguments, std::in
     return recorder.TakeResult(function, result);
 }
 
+// As the system fills the buffer: a path that does not fit is cut to size - 1 units and
+// terminated, and the full size is returned.
+template <typename Unit>
+std::uint32_t FillModuleFileName(const std::basic_string<Unit>& path, Unit* buffer,
+                                 std::uint32_t size) {
+    if (size == 0) {
+        return 0;
+    }
+    std::size_t count = path.size() < size ? path.size() : size - 1;
+    path.copy(buffer, count);
+    buffer[count] = 0;
+    return path.size() < size ? static_cast<std::uint32_t>(count) : size;
+}
+
 template <typename Info>
 std::string DescribeShellRecord(const Info* info,
                                 std::string (*text)(const decltype(info->lpFile))) {
@@ -225,12 +239,18 @@ const Os::Boundary recordingBoundary = {
         if (Recorded("GetModuleFileNameA", Pointer(module) + ", " + Number(size), &result)) {
             return static_cast<std::uint32_t>(result);
         }
+        if (const auto* path = RecordingBoundary::Current().ModuleFileNameA()) {
+            return FillModuleFileName(*path, buffer, size);
+        }
         return System().GetModuleFileNameA(module, buffer, size);
     },
     [](Handle module, WideUnit* buffer, std::uint32_t size) {
         std::int64_t result = 0;
         if (Recorded("GetModuleFileNameW", Pointer(module) + ", " + Number(size), &result)) {
             return static_cast<std::uint32_t>(result);
+        }
+        if (const auto* path = RecordingBoundary::Current().ModuleFileNameW()) {
+            return FillModuleFileName(*path, buffer, size);
         }
         return System().GetModuleFileNameW(module, buffer, size);
     },
@@ -325,6 +345,22 @@ void RecordingBoundary::Program(const std::string& function, std::int64_t result
 void RecordingBoundary::ProgramSequence(const std::string& function,
                                         std::vector<std::int64_t> results) {
     programmed[function] = Programmed{{results.begin(), results.end()}, false};
+}
+
+void RecordingBoundary::ProgramModuleFileNameA(std::string path) {
+    moduleFileNameA = std::move(path);
+}
+
+void RecordingBoundary::ProgramModuleFileNameW(std::u16string path) {
+    moduleFileNameW = std::move(path);
+}
+
+const std::string* RecordingBoundary::ModuleFileNameA() const {
+    return moduleFileNameA ? &*moduleFileNameA : nullptr;
+}
+
+const std::u16string* RecordingBoundary::ModuleFileNameW() const {
+    return moduleFileNameW ? &*moduleFileNameW : nullptr;
 }
 
 void RecordingBoundary::Record(std::string call) {

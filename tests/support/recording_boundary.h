@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,11 @@ class RecordingBoundary {
     // then b, then goes back to the system's table.
     void Program(const std::string& function, std::int64_t result);
     void ProgramSequence(const std::string& function, std::vector<std::int64_t> results);
+    // GetModuleFileNameA and GetModuleFileNameW report these paths as the system does: a
+    // path that does not fit the buffer is cut, terminated, and the buffer's size returned.
+    // A result programmed for the function still comes first.
+    void ProgramModuleFileNameA(std::string path);
+    void ProgramModuleFileNameW(std::u16string path);
 
     // The calls so far, in order. Critical-section calls are left out unless asked for.
     std::vector<std::string> Calls() const;
@@ -42,6 +48,9 @@ class RecordingBoundary {
     static RecordingBoundary& Current();
     void Record(std::string call);
     bool TakeResult(const std::string& function, std::int64_t* result);
+    // The programmed module paths; null when none is programmed.
+    const std::string* ModuleFileNameA() const;
+    const std::u16string* ModuleFileNameW() const;
 
   private:
     struct Programmed {
@@ -51,6 +60,8 @@ class RecordingBoundary {
 
     std::vector<std::string> calls;
     std::map<std::string, Programmed> programmed;
+    std::optional<std::string> moduleFileNameA;
+    std::optional<std::u16string> moduleFileNameW;
 };
 
 // Text forms used in recorded calls, for building expectations.
