@@ -36,10 +36,12 @@ void AppendChar(RawString& text, std::uint16_t character) {
 }
 
 void AppendRange(RawString& text, const RawString& source, RawRange range) {
-    if (range.end - range.start < 1) {
+    // Compared, not subtracted: an inverted range of extreme indices must not overflow.
+    if (range.end <= range.start) {
         return;
     }
-    std::int32_t needed = CheckedLength(std::int64_t{text.Length()} + (range.end - range.start));
+    std::int32_t needed =
+        CheckedLength(std::int64_t{text.Length()} + range.end - std::int64_t{range.start});
     text.EnsureRoom(needed);
     text.Body().CopyUnits(text.Length(), source.Body(), range);
     text.SetLength(needed);

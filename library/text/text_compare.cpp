@@ -17,8 +17,9 @@ bool Compare(const RawString& text, RawRange range, const RawString& other, RawR
              std::uint16_t (*fold)(std::uint16_t)) {
     std::int32_t start = std::max(range.start, 0);
     std::int32_t otherStart = std::max(otherRange.start, 0);
-    std::int32_t count = std::min(text.Length(), range.end) - start;
-    std::int32_t otherCount = std::min(other.Length(), otherRange.end) - otherStart;
+    // Counted in 64 bits: an inverted range of extreme indices must not overflow.
+    std::int64_t count = std::int64_t{std::min(text.Length(), range.end)} - start;
+    std::int64_t otherCount = std::int64_t{std::min(other.Length(), otherRange.end)} - otherStart;
     if (count != otherCount) {
         return false;
     }
