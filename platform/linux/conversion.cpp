@@ -1,17 +1,98 @@
-// Placeholder until the native converter lands: every conversion is refused.
+// The conversion stand-ins give the sizes and units that Wine's MultiByteToWideChar and
+// WideCharToMultiByte give with flags 0, checked against a table of vectors recorded under
+// Wine. Code pages: 0 (the ANSI code page, natively UTF-8), 932, 65000 and 65001. Like Wine 8,
+// they refuse 51932 and every other code page. Any flag is refused: the library never passes
+// one, and refusing keeps the stand-ins from half-imitating options they do not implement.
 
+#include <cstddef>
+
+#include "platform/linux/code_page_conversions.h"
 #include "platform/linux/stand_ins.h"
 
 namespace RawLayer::Os::Linux {
+namespace {
 
-std::int32_t MultiByteToWideChar(std::uint32_t, std::uint32_t, const char*, std::int32_t, WideUnit*,
-                                 std::int32_t) {
-    return 0;
+constexpr std::uint32_t AnsiCodePage = 0;
+constexpr std::uint32_t ShiftJisCodePage = 932;
+constexpr std::uint32_t Utf7CodePage = 65000;
+constexpr std::uint32_t Utf8CodePage = 65001;
+
+std::uint32_t ResolveCodePage(std::uint32_t codePage) {
+    return codePage == AnsiCodePage ? NativeAnsiCodePage : codePage;
 }
 
-std::int32_t WideCharToMultiByte(std::uint32_t, std::uint32_t, const WideUnit*, std::int32_t, char*,
-                                 std::int32_t, const char*, Bool*) {
-    return 0;
+// The length of a zero-terminated text with its terminator, or 0 when that does not fit the
+// signed 32-bit lengths of the interface.
+template <typename Unit>
+std::int32_t TerminatedLength(const Unit* text) {
+    std::size_t length = 0;
+    while (text[length] != 0) {
+        ++length;
+    }
+    return length < INT32_MAX ? static_cast<std::int32_t>(length + 1) : 0;
+}
+
+// The checks both directions share; a negative source length means "up to and including the
+// terminator".
+template <typename SourceUnit, typename TargetUnit>
+bool AcceptsArguments(std::uint32_t flags, const SourceUnit* source, std::int32_t sourceLength,
+                      const TargetUnit* target, std::int32_t targetLength) {
+    return flags == 0 && source != nullptr && sourceLength != 0 && targetLength >= 0 &&
+           (target != nullptr || targetLength == 0);
+}
+
+}  // namespace
+
+std::int32_t MultiByteToWideChar(std::uint32_t codePage, std::uint32_t flags, const char* source,
+                                 std::int32_t sourceLength, WideUnit* target,
+                                 std::int32_t targetLength) {
+    if (!AcceptsArguments(flags, source, sourceLength, target, targetLength)) {
+        return 0;
+    }
+    if (sourceLength < 0) {
+        sourceLength = TerminatedLength(source);
+    }
+    const auto* bytes = reinterpret_cast<const unsigned char*>(source);
+    WideOutput output(target, targetLength);
+    switch (ResolveCodePage(codePage)) {
+        case ShiftJisCodePage:
+            return DecodeShiftJis(bytes, sourceLength, output);
+        case Utf7CodePage:
+            return DecodeUtf7(bytes, sourceLength, output);
+        case Utf8CodePage:
+            return DecodeUtf8(bytes, sourceLength, output);
+        default:
+            return 0;
+    }
+}
+
+std::int32_t WideCharToMultiByte(std::uint32_t codePage, std::uint32_t flags,
+                                 const WideUnit* source, std::int32_t sourceLength, char* target,
+                                 std::int32_t targetLength, const char* defaultChar,
+                                 Bool* usedDefault) {
+    if (!AcceptsArguments(flags, source, sourceLength, target, targetLength)) {
+        return 0;
+    }
+    if (sourceLength < 0) {
+        sourceLength = TerminatedLength(source);
+    }
+    NarrowOutput output(target, targetLength);
+    switch (ResolveCodePage(codePage)) {
+        case ShiftJisCodePage:
+            return EncodeShiftJis(source, sourceLength, output, defaultChar, usedDefault);
+        case Utf7CodePage:
+            // As on Windows, UTF-7 takes neither a default character nor its flag.
+            if (defaultChar != nullptr || usedDefault != nullptr) {
+                return 0;
+            }
+            return EncodeUtf7(source, sourceLength, output);
+        case Utf8CodePage:
+            // Wine ignores the default character here but reports through the flag whether a
+            // lone surrogate was replaced.
+            return EncodeUtf8(source, sourceLength, output, usedDefault);
+        default:
+            return 0;
+    }
 }
 
 }  // namespace RawLayer::Os::Linux
