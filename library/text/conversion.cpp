@@ -21,13 +21,15 @@ std::int32_t CopyOrSwap(RawEncoding order, unsigned char* target, std::int32_t c
         return CopyBytesBounded(target, capacity, source, length);
     }
     std::int32_t count = std::min(capacity, length);
-    // A last odd byte has no partner; it is dropped rather than read past the source.
     for (std::int32_t k = 0; 2 * k + 1 < count; ++k) {
         target[2 * k] = source[2 * k + 1];
         target[2 * k + 1] = source[2 * k];
     }
     if (count % 2 == 1) {
-        target[count - 1] = 0;
+        // A target cut after half a unit gets that unit's first byte in the swapped order,
+        // as the native order's copy does. A source that itself ends in an odd byte has no
+        // partner for it: that byte is dropped rather than read past the source.
+        target[count - 1] = count < length ? source[count] : 0;
     }
     return count;
 }

@@ -76,10 +76,13 @@ void RawString::Assign(const RawString& other) {
 }
 
 void RawString::AssignAs(RawEncoding encoding, const RawString& other) {
-    if (&other == this) {
+    // A handle asked for its own text in another encoding is still converted: a caller that
+    // hands the result to a wide call must not get narrow bytes.
+    if (&other == this && encoding == body->encoding) {
         return;
     }
-    // Acquire first: if it fails, this handle keeps its old body.
+    // Acquire first: if it fails, this handle keeps its old body (and a handle converted
+    // from itself still holds the body it converts).
     RawStringBody* acquired = other.body->Acquire(encoding);
     body->Release();
     body = acquired;
