@@ -29,11 +29,11 @@ std::uint32_t AttributesOf(std::string path) {
 }  // namespace
 
 std::uint32_t GetFileAttributesA(const char* path) {
-    return AttributesOf(path);
+    return path != nullptr ? AttributesOf(path) : InvalidFileAttributes;
 }
 
 std::uint32_t GetFileAttributesW(const WideUnit* path) {
-    return AttributesOf(NarrowNative(path));
+    return path != nullptr ? AttributesOf(NarrowNative(path)) : InvalidFileAttributes;
 }
 
 }  // namespace RawLayer::Os::Linux

@@ -12,8 +12,12 @@ namespace {
 
 constexpr std::int32_t ButtonOk = 1;
 
+// The caption Windows shows when none is given.
+const char* const DefaultCaption = "Error";
+
 std::int32_t Show(const std::string& text, const std::string& caption) {
-    std::fprintf(stderr, "%s\n%s", caption.c_str(), text.c_str());
+    bool endsLine = !text.empty() && text.back() == '\n';
+    std::fprintf(stderr, "%s\n%s%s", caption.c_str(), text.c_str(), endsLine ? "" : "\n");
     std::fflush(stderr);
     return ButtonOk;
 }
@@ -21,11 +25,12 @@ std::int32_t Show(const std::string& text, const std::string& caption) {
 }  // namespace
 
 std::int32_t MessageBoxA(Handle, const char* text, const char* caption, std::uint32_t) {
-    return Show(text, caption);
+    return Show(text != nullptr ? text : "", caption != nullptr ? caption : DefaultCaption);
 }
 
 std::int32_t MessageBoxW(Handle, const WideUnit* text, const WideUnit* caption, std::uint32_t) {
-    return Show(NarrowNative(text), NarrowNative(caption));
+    return Show(text != nullptr ? NarrowNative(text) : "",
+                caption != nullptr ? NarrowNative(caption) : DefaultCaption);
 }
 
 }  // namespace RawLayer::Os::Linux

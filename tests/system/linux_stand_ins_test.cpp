@@ -1,0 +1,278 @@
+// The native build's shell, message-box and file-attribute stand-ins, against real files.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/linux/stand_ins.h"
+#include "tests/system/system_texts.h"
+
+namespace {
+
+namespace Linux = RawLayer::Os::Linux;
+using RawLayer::Os::FileAttributeDirectory;
+using RawLayer::Os::Handle;
+using RawLayer::Os::InvalidFileAttributes;
+using RawLayer::Os::ShellExecuteInfoA;
+using RawLayer::Os::ShellExecuteInfoW;
+
+// A folder of its own under the system's temporary folder, removed with everything in it.
+class TemporaryFolder {
+  public:
+    TemporaryFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "velmoran.XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) {
+            throw std::runtime_error("no temporary folder");
+        }
+        path = pattern;
+    }
+    ~TemporaryFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+    std::string Make(const std::string& name, const std::string& content = "text") const {
+        std::ofstream(path + "/" + name) << content;
+        return path + "/" + name;
+    }
+
+    std::string path;
+};
+
+std::string ReadAll(const std::string& file) {
+    std::ifstream stream(file);
+    return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+}
+
+std::string Backslashed(std::string path) {
+    for (char& unit : path) {
+        unit = unit == '/' ? '\\' : unit;
+    }
+    return path;
+}
+
+std::u16string WideOf(const std::string& ascii) {
+    return std::u16string(ascii.begin(), ascii.end());
+}
+
+struct AttributeRow {
+    std::string name;
+    std::string path;
+    bool exists;
+    bool directory;
+};
+
+std::vector<AttributeRow> AttributeRows(const TemporaryFolder& folder) {
+    std::string file = folder.Make("file.txt");
+    std::filesystem::create_directory(folder.path + "/sub");
+    return {
+        {"a directory", folder.path, true, true},
+        {"a directory with a final separator", folder.path + "/", true, true},
+        {"a file", file, true, false},
+        {"a file with backslashes", Backslashed(file), true, false},
+        {"a directory with backslashes", Backslashed(folder.path + "/sub"), true, true},
+        {"a file read as a directory", file + "/", false, false},
+        {"a missing path", folder.path + "/missing.txt", false, false},
+        {"a missing path with backslashes", Backslashed(folder.path + "/missing"), false, false},
+        {"an empty path", "", false, false},
+    };
+}
+
+void CheckAttributes(const AttributeRow& row, std::uint32_t attributes) {
+    SCOPED_TRACE(row.name);
+    if (!row.exists) {
+        EXPECT_EQ(attributes, InvalidFileAttributes);
+        return;
+    }
+    EXPECT_NE(attributes, InvalidFileAttributes);
+    EXPECT_EQ((attributes & FileAttributeDirectory) != 0, row.directory);
+}
+
+TEST(linux_file_attributes_test, narrow_paths_give_the_directory_bit_or_all_ones) {
+    TemporaryFolder folder;
+    for (const AttributeRow& row : AttributeRows(folder)) {
+        CheckAttributes(row, Linux::GetFileAttributesA(row.path.c_str()));
+    }
+    EXPECT_EQ(Linux::GetFileAttributesA(nullptr), InvalidFileAttributes);
+}
+
+TEST(linux_file_attributes_test, wide_paths_give_the_directory_bit_or_all_ones) {
+    TemporaryFolder folder;
+    for (const AttributeRow& row : AttributeRows(folder)) {
+        CheckAttributes(row, Linux::GetFileAttributesW(WideOf(row.path).c_str()));
+    }
+    folder.Make("\xE6\x97\xA5\xE6\x9C\xAC.txt");  // 日本.txt, as Linux names it
+    std::u16string japanese = WideOf(folder.path) + u"/\u65E5\u672C.txt";
+    EXPECT_NE(Linux::GetFileAttributesW(japanese.c_str()), InvalidFileAttributes);
+    EXPECT_EQ(Linux::GetFileAttributesW(nullptr), InvalidFileAttributes);
+}
+
+TEST(linux_message_box_test, caption_and_text_go_to_standard_error_and_count_as_ok) {
+    struct Row {
+        const char* text;
+        const char* caption;
+        std::string shown;
+    };
+    const Row rows[] = {
+        {"Usage", "Velmoran", "Velmoran\nUsage\n"},
+        {"Line\r\n", "Velmoran", "Velmoran\nLine\r\n"},
+        {"", "", "\n\n"},
+        {nullptr, nullptr, "Error\n\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.shown);
+        testing::internal::CaptureStderr();
+        std::int32_t result = Linux::MessageBoxA(nullptr, row.text, row.caption, 0x40);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), row.shown);
+        EXPECT_EQ(result, 1);
+    }
+}
+
+TEST(linux_message_box_test, wide_texts_are_shown_as_utf8) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Linux::MessageBoxW(nullptr, u"\u3042", u"Velmoran", 0x40), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Velmoran\n\xE3\x81\x82\n");
+}
+
+// A stand-in opener first in PATH that writes its working directory and arguments to a log.
+class FakeOpener {
+  public:
+    FakeOpener() : log(folder.path + "/opener.log") {
+        std::string script = folder.Make("xdg-open",
+                                         "#!/bin/sh\n"
+                                         "printf '%s\\n' \"$PWD\" \"$@\" > \"" +
+                                             log + "\"\n");
+        chmod(script.c_str(), 0755);
+        const char* path = std::getenv("PATH");
+        savedPath = path != nullptr ? path : "";
+        setenv("PATH", folder.path.c_str(), 1);
+    }
+    ~FakeOpener() { setenv("PATH", savedPath.c_str(), 1); }
+    FakeOpener(const FakeOpener&) = delete;
+    FakeOpener& operator=(const FakeOpener&) = delete;
+
+    // Waits for the opener to end without reaping it, so that closing its handle can.
+    static void AwaitEnd(Handle process) {
+        siginfo_t info{};
+        waitid(P_PID, static_cast<id_t>(reinterpret_cast<std::intptr_t>(process)), &info,
+               WEXITED | WNOWAIT);
+    }
+
+    std::string Log() const { return ReadAll(log); }
+
+    TemporaryFolder folder;
+    std::string log;
+    std::string savedPath;
+};
+
+ShellExecuteInfoA NarrowRecord(const char* file, const char* directory) {
+    ShellExecuteInfoA info{};
+    info.cbSize = sizeof info;
+    info.fMask = 0x640;
+    info.lpFile = file;
+    info.lpParameters = "";
+    info.lpDirectory = directory;
+    info.nShow = 1;
+    return info;
+}
+
+TEST(linux_shell_launch_test, an_existing_file_is_given_to_the_opener_and_its_pid_comes_back) {
+    FakeOpener opener;
+    std::string file = opener.folder.Make("read me.txt");
+    std::string backslashed = Backslashed(file);
+    ShellExecuteInfoA info = NarrowRecord(backslashed.c_str(), "");
+
+    ASSERT_EQ(Linux::ShellExecuteExA(&info), 1);
+    ASSERT_NE(info.hProcess, nullptr);
+    auto pid = static_cast<pid_t>(reinterpret_cast<std::intptr_t>(info.hProcess));
+    EXPECT_EQ(Linux::GetProcessId(info.hProcess), static_cast<std::uint32_t>(pid));
+    FakeOpener::AwaitEnd(info.hProcess);
+    EXPECT_EQ(opener.Log().substr(opener.Log().find('\n') + 1), file + "\n");
+
+    // Closing the handle reaps the ended opener.
+    EXPECT_EQ(Linux::CloseHandle(info.hProcess), 1);
+    EXPECT_EQ(waitpid(pid, nullptr, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
+}
+
+TEST(linux_shell_launch_test, a_relative_file_is_found_in_the_directory_the_opener_runs_in) {
+    FakeOpener opener;
+    std::filesystem::create_directory(opener.folder.path + "/docs");
+    opener.folder.Make("docs/a.txt");
+    std::string directory = Backslashed(opener.folder.path + "/docs");
+    ShellExecuteInfoA info = NarrowRecord("a.txt", directory.c_str());
+
+    ASSERT_EQ(Linux::ShellExecuteExA(&info), 1);
+    FakeOpener::AwaitEnd(info.hProcess);
+    Linux::CloseHandle(info.hProcess);
+    std::string docs = opener.folder.path + "/docs";
+    EXPECT_EQ(opener.Log(), docs + "\n" + docs + "/a.txt\n");
+}
+
+TEST(linux_shell_launch_test, environment_variables_in_the_file_are_expanded) {
+    FakeOpener opener;
+    std::string file = opener.folder.Make("a.txt");
+    setenv("VELMORAN_TEST_FOLDER", opener.folder.path.c_str(), 1);
+    ShellExecuteInfoA info = NarrowRecord("%VELMORAN_TEST_FOLDER%\\a.txt", "");
+
+    ASSERT_EQ(Linux::ShellExecuteExA(&info), 1);
+    FakeOpener::AwaitEnd(info.hProcess);
+    Linux::CloseHandle(info.hProcess);
+    unsetenv("VELMORAN_TEST_FOLDER");
+    EXPECT_EQ(opener.Log().substr(opener.Log().find('\n') + 1), file + "\n");
+}
+
+TEST(linux_shell_launch_test, what_cannot_be_opened_fails_and_starts_nothing) {
+    FakeOpener opener;
+    std::string missing = opener.folder.path + "/missing.txt";
+    std::string unknownVariable = "%VELMORAN_UNSET_VARIABLE%/" + opener.folder.Make("a.txt");
+    const char* const files[] = {missing.c_str(), "", nullptr, unknownVariable.c_str()};
+    for (const char* file : files) {
+        SCOPED_TRACE(file != nullptr ? file : "null");
+        ShellExecuteInfoA info = NarrowRecord(file, "");
+        EXPECT_EQ(Linux::ShellExecuteExA(&info), 0);
+        EXPECT_EQ(info.hProcess, nullptr);
+    }
+    EXPECT_FALSE(std::filesystem::exists(opener.log));
+}
+
+TEST(linux_shell_launch_test, without_an_opener_the_launch_fails) {
+    FakeOpener opener;
+    std::string file = opener.folder.Make("a.txt");
+    TemporaryFolder empty;
+    setenv("PATH", empty.path.c_str(), 1);
+    ShellExecuteInfoA info = NarrowRecord(file.c_str(), "");
+    EXPECT_EQ(Linux::ShellExecuteExA(&info), 0);
+    EXPECT_EQ(info.hProcess, nullptr);
+}
+
+TEST(linux_shell_launch_test, the_wide_call_opens_the_same_file) {
+    FakeOpener opener;
+    std::string file = opener.folder.Make("\xE6\x97\xA5.txt");  // 日.txt
+    std::u16string wide = WideOf(opener.folder.path) + u"\\\u65E5.txt";
+    ShellExecuteInfoW info{};
+    info.cbSize = sizeof info;
+    info.fMask = 0x640;
+    info.lpFile = wide.c_str();
+    info.lpParameters = u"";
+    info.lpDirectory = u"";
+    info.nShow = 1;
+
+    ASSERT_EQ(Linux::ShellExecuteExW(&info), 1);
+    FakeOpener::AwaitEnd(info.hProcess);
+    Linux::CloseHandle(info.hProcess);
+    EXPECT_EQ(opener.Log().substr(opener.Log().find('\n') + 1), file + "\n");
+}
+
+}  // namespace
