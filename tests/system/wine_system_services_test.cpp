@@ -1,0 +1,293 @@
+// The system services with the real Windows calls: attributes of real files and folders with
+// ASCII, Shift-JIS and Japanese wide names, and documents opened through the real shell.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "library/system/file_attributes.h"
+#include "library/system/raw_shell.h"
+#include "library/system/shell_launch.h"
+#include "tests/system/system_texts.h"
+
+namespace {
+
+using RawLayer::EmptyText;
+using RawLayer::NoProcess;
+using RawLayer::QueryFileAttributes;
+using RawLayer::RawEncoding;
+using RawLayer::RawShell;
+using RawLayer::RawString;
+using RawLayer::Os::FileAttributeDirectory;
+using RawLayer::Os::InvalidFileAttributes;
+using RawLayer::Testing::Bytes;
+using RawLayer::Testing::ShiftJis;
+using RawLayer::Testing::Wide;
+
+const std::string aShiftJis = "\x82\xA0";                     // あ
+const std::string nihonShiftJis = "\x93\xFA\x96\x7B";         // 日本
+const std::string iShiftJis = "\x82\xA2";                     // い, never created
+const std::wstring nihongo = L"\u65E5\u672C\u8A9E";           // 日本語
+const std::wstring folderName = L"\u30D5\u30A9\u30EB\u30C0";  // フォルダ
+
+std::u16string Units(const std::wstring& text) {
+    return std::u16string(text.begin(), text.end());
+}
+
+std::wstring Directory(const std::wstring& path) {
+    return path.substr(0, path.find_last_of(L'\\'));
+}
+
+// A folder of its own in the temporary folder, with an ASCII name so that both call widths
+// can reach it; removed with everything in it.
+class TemporaryFolder {
+  public:
+    TemporaryFolder() {
+        wchar_t temp[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, temp);
+        path = std::wstring(temp) + L"velmoran-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+               std::to_wstring(GetTickCount());
+        if (!CreateDirectoryW(path.c_str(), nullptr)) {
+            throw std::runtime_error("no temporary folder");
+        }
+    }
+    ~TemporaryFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(std::filesystem::path(path), ignored);
+    }
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+    std::wstring File(const std::wstring& name) const {
+        std::wstring file = path + L"\\" + name;
+        HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        CloseHandle(handle);
+        return file;
+    }
+    std::wstring Folder(const std::wstring& name) const {
+        std::wstring folder = path + L"\\" + name;
+        CreateDirectoryW(folder.c_str(), nullptr);
+        return folder;
+    }
+    // The folder's path as narrow bytes; it is ASCII.
+    std::string Narrow() const { return std::string(path.begin(), path.end()); }
+
+    std::wstring path;
+};
+
+TEST(wine_file_attributes_test, ascii_paths_go_through_the_narrow_call) {
+    TemporaryFolder folder;
+    folder.File(L"readme.txt");
+    folder.Folder(L"sub");
+    std::string base = folder.Narrow();
+
+    EXPECT_EQ(QueryFileAttributes(ShiftJis(base + "\\sub")) & FileAttributeDirectory,
+              FileAttributeDirectory);
+    std::uint32_t file = QueryFileAttributes(ShiftJis(base + "\\readme.txt"));
+    EXPECT_NE(file, InvalidFileAttributes);
+    EXPECT_EQ(file & FileAttributeDirectory, 0u);
+    EXPECT_EQ(QueryFileAttributes(ShiftJis(base + "\\missing.txt")), InvalidFileAttributes);
+    EXPECT_EQ(QueryFileAttributes(Bytes(RawEncoding::Utf8, base + "/readme.txt")), file);
+    EXPECT_EQ(QueryFileAttributes(EmptyText()), InvalidFileAttributes);
+}
+
+// The narrow call reads its bytes in the process's ANSI code page, which Wine takes from the
+// locale: 1252 in an English session, 932 in a Japanese one. The Shift-JIS names are created
+// through the narrow calls as well, so that they lie where the narrow query looks in either
+// session; in a Japanese session they are also the Japanese names.
+TEST(wine_file_attributes_test, shift_jis_paths_go_unconverted_through_the_narrow_call) {
+    TemporaryFolder folder;
+    std::string base = folder.Narrow();
+    std::string file = base + "\\" + aShiftJis + ".txt";
+    std::string directory = base + "\\" + nihonShiftJis;
+    CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(CreateDirectoryA(directory.c_str(), nullptr));
+
+    std::uint32_t fileAttributes = QueryFileAttributes(ShiftJis(file));
+    EXPECT_NE(fileAttributes, InvalidFileAttributes);
+    EXPECT_EQ(fileAttributes & FileAttributeDirectory, 0u);
+    EXPECT_EQ(QueryFileAttributes(ShiftJis(directory)) & FileAttributeDirectory,
+              FileAttributeDirectory);
+    EXPECT_EQ(QueryFileAttributes(ShiftJis(base + "\\" + iShiftJis + ".txt")),
+              InvalidFileAttributes);
+    if (GetACP() == 932) {
+        EXPECT_NE(GetFileAttributesW((folder.path + L"\\\u3042.txt").c_str()),
+                  InvalidFileAttributes);
+    }
+}
+
+TEST(wine_file_attributes_test, japanese_wide_and_converted_paths_go_through_the_wide_call) {
+    TemporaryFolder folder;
+    std::wstring file = folder.File(nihongo + L".txt");
+    std::wstring directory = folder.Folder(folderName);
+
+    std::uint32_t fileAttributes = QueryFileAttributes(Wide(Units(file)));
+    EXPECT_NE(fileAttributes, InvalidFileAttributes);
+    EXPECT_EQ(fileAttributes & FileAttributeDirectory, 0u);
+    EXPECT_EQ(QueryFileAttributes(Wide(Units(directory))) & FileAttributeDirectory,
+              FileAttributeDirectory);
+    EXPECT_EQ(QueryFileAttributes(Wide(Units(folder.path + L"\\\u3044.txt"))),
+              InvalidFileAttributes);
+    // 日本語.txt in UTF-8 and in UTF-16 bytes reaches the same file after conversion.
+    std::string utf8 = folder.Narrow() + "\\\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E.txt";
+    EXPECT_EQ(QueryFileAttributes(Bytes(RawEncoding::Utf8, utf8)), fileAttributes);
+    std::string utf16(reinterpret_cast<const char*>(file.data()), file.size() * 2);
+    EXPECT_EQ(QueryFileAttributes(Bytes(RawEncoding::Utf16LittleEndian, utf16)), fileAttributes);
+}
+
+// Makes the test viewer beside this program the handler of .txt files while it lives, and
+// gives it the log to write; the previous handler comes back afterwards.
+class TextViewerAssociation {
+  public:
+    explicit TextViewerAssociation(const std::wstring& log) {
+        wchar_t self[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        std::wstring command = L"\"" + Directory(self) + L"\\velmoran_text_viewer.exe\" \"%1\"";
+        LONG size = sizeof previous;
+        hadPrevious = RegQueryValueW(HKEY_CLASSES_ROOT, L".txt", previous, &size) == ERROR_SUCCESS;
+        Set(L".txt", className);
+        Set(std::wstring(className) + L"\\shell\\open\\command", command);
+        SetEnvironmentVariableW(L"VELMORAN_VIEWER_LOG", log.c_str());
+    }
+    ~TextViewerAssociation() {
+        SetEnvironmentVariableW(L"VELMORAN_VIEWER_LOG", nullptr);
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, className);
+        if (hadPrevious) {
+            Set(L".txt", previous);
+        } else {
+            RegDeleteTreeW(HKEY_CLASSES_ROOT, L".txt");
+        }
+    }
+    TextViewerAssociation(const TextViewerAssociation&) = delete;
+    TextViewerAssociation& operator=(const TextViewerAssociation&) = delete;
+
+  private:
+    static void Set(const std::wstring& key, const std::wstring& value) {
+        RegSetValueW(HKEY_CLASSES_ROOT, key.c_str(), REG_SZ, value.c_str(),
+                     static_cast<DWORD>(value.size() * sizeof(wchar_t)));
+    }
+
+    static constexpr const wchar_t* className = L"Velmoran.TestText";
+    wchar_t previous[MAX_PATH] = {};
+    bool hadPrevious = false;
+};
+
+std::wstring ReadLog(const std::wstring& log) {
+    std::ifstream stream(std::filesystem::path(log), std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
+}
+
+// Opens the document through a RawShell the way the launcher does, waits for the viewer to
+// end, and gives back what it was started with; the handle must be closed with the object.
+std::wstring OpenAndWait(const RawString& document, const std::wstring& log) {
+    HANDLE process = nullptr;
+    {
+        RawShell shell(document);
+        EXPECT_TRUE(shell.Execute(shell.parameters, EmptyText()));
+        process = shell.process;
+        EXPECT_NE(process, NoProcess);
+        if (process == NoProcess) {
+            return L"";
+        }
+        EXPECT_EQ(shell.processId, GetProcessId(process));
+        EXPECT_EQ(WaitForSingleObject(process, 30000), WAIT_OBJECT_0);
+        DWORD exitCode = 1;
+        GetExitCodeProcess(process, &exitCode);
+        EXPECT_EQ(exitCode, 0u);
+    }
+    DWORD flags = 0;
+    EXPECT_FALSE(GetHandleInformation(process, &flags)) << "the process handle was left open";
+    return ReadLog(log);
+}
+
+TEST(wine_shell_test, a_text_file_opens_in_its_viewer_through_either_call) {
+    TemporaryFolder folder;
+    std::wstring log = folder.path + L"\\viewer.log";
+    TextViewerAssociation association(log);
+    std::wstring ascii = folder.File(L"read me.txt");
+    std::wstring japanese = folder.File(nihongo + L".txt");
+
+    std::wstring seen = OpenAndWait(ShiftJis(folder.Narrow() + "\\read me.txt"), log);
+    EXPECT_NE(seen.find(L"\"" + ascii + L"\""), std::wstring::npos)
+        << std::string(seen.begin(), seen.end());
+    seen = OpenAndWait(Wide(Units(japanese)), log);
+    EXPECT_NE(seen.find(L"\"" + japanese + L"\""), std::wstring::npos);
+}
+
+TEST(wine_shell_test, environment_variables_in_the_file_are_expanded) {
+    TemporaryFolder folder;
+    std::wstring log = folder.path + L"\\viewer.log";
+    TextViewerAssociation association(log);
+    std::wstring file = folder.File(L"readme.txt");
+    SetEnvironmentVariableW(L"VELMORAN_TEST_FOLDER", folder.path.c_str());
+
+    std::wstring seen = OpenAndWait(ShiftJis("%VELMORAN_TEST_FOLDER%\\readme.txt"), log);
+    SetEnvironmentVariableW(L"VELMORAN_TEST_FOLDER", nullptr);
+    EXPECT_NE(seen.find(L"\"" + file + L"\""), std::wstring::npos);
+}
+
+// Watches for a dialog box of this process while it lives, and closes any it finds so that
+// a modal box cannot hold the test up.
+class DialogWatch {
+  public:
+    DialogWatch() : watcher([this] { Watch(); }) {}
+    ~DialogWatch() {
+        stop = true;
+        watcher.join();
+    }
+    DialogWatch(const DialogWatch&) = delete;
+    DialogWatch& operator=(const DialogWatch&) = delete;
+
+    int Seen() const { return seen; }
+
+  private:
+    static BOOL CALLBACK CloseDialog(HWND window, LPARAM context) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        wchar_t className[16] = {};
+        GetClassNameW(window, className, 16);
+        if (owner == GetCurrentProcessId() && std::wstring(className) == L"#32770") {
+            ++reinterpret_cast<DialogWatch*>(context)->seen;
+            PostMessageW(window, WM_COMMAND, IDOK, 0);
+        }
+        return TRUE;
+    }
+    void Watch() {
+        while (!stop) {
+            EnumWindows(CloseDialog, reinterpret_cast<LPARAM>(this));
+            Sleep(20);
+        }
+        EnumWindows(CloseDialog, reinterpret_cast<LPARAM>(this));
+    }
+
+    std::atomic<bool> stop{false};
+    std::atomic<int> seen{0};
+    std::thread watcher;
+};
+
+TEST(wine_shell_test, a_missing_file_fails_without_a_dialog_or_a_handle) {
+    TemporaryFolder folder;
+    const RawString documents[] = {
+        ShiftJis(folder.Narrow() + "\\missing.txt"),
+        Wide(Units(folder.path + L"\\\u3044.txt")),
+    };
+    for (const RawString& document : documents) {
+        DialogWatch watch;
+        RawShell shell(document);
+        EXPECT_FALSE(shell.Execute(shell.parameters, EmptyText()));
+        EXPECT_EQ(shell.process, NoProcess);
+        EXPECT_EQ(shell.processId, 0u);
+        Sleep(200);
+        EXPECT_EQ(watch.Seen(), 0);
+    }
+}
+
+}  // namespace
