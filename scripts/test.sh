@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing, builds both presets, runs the native tests with
-# AddressSanitizer and UndefinedBehaviorSanitizer, fuzzes the tokenizer for a minute, then
-# runs the Windows tests under Wine.
+# AddressSanitizer and UndefinedBehaviorSanitizer, fuzzes the tokenizer for a minute, runs the
+# threading tests under ThreadSanitizer, then runs the Windows tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -27,5 +27,10 @@ if ! build/fuzz/fuzz/tokenizer_fuzz -max_total_time=60 -timeout=5 -rss_limit_mb=
     exit 1
 fi
 tail -n 1 build/fuzz/tokenizer_fuzz.log
+
+# The tests that share texts across threads, under ThreadSanitizer.
+cmake --preset native-thread >/dev/null
+cmake --build --preset native-thread
+ctest --preset native-thread
 
 scripts/wine-session.sh ctest --preset windows
