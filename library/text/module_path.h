@@ -9,9 +9,11 @@ namespace RawLayer {
 // The program file's full path in the encoding; never a truncated one. Empty when the
 // system cannot tell.
 RawString ModulePath(RawEncoding encoding);
-// The directory of the program file without its final separator, ShiftJis.
+// The directory of the program file without its final separator, in the system's ANSI code
+// page like the narrow module path, tagged ShiftJis.
 RawString ModuleDirectory();
-// The program file's name without directory and last extension, ShiftJis.
+// The program file's name without directory and last extension, in the system's ANSI code
+// page, tagged ShiftJis.
 RawString ModuleBaseName();
 
 }  // namespace RawLayer

@@ -45,26 +45,24 @@ Calls Asked(const char* function, const std::vector<int>& sizes) {
     return calls;
 }
 
-// Whether this build's system converter handles UTF-8; the native one may still refuse all.
-bool SystemConvertsUtf8() {
-    RawLayer::Os::WideUnit unit = 0;
-    return RawLayer::Os::SystemBoundary().MultiByteToWideChar(65001, 0, "a", 1, &unit, 1) == 1;
-}
-
 struct LongPathRow {
     std::size_t length;
-    std::vector<int> sizes;
+    std::vector<int> narrowSizes;
+    std::vector<int> wideSizes;
 };
 
 // The system cuts a path that does not fit and reports the whole buffer as used; the path
-// must still come back whole, asked for again in a larger buffer.
+// must still come back whole, asked for again in a larger buffer. A narrow count within the
+// last four bytes of the buffer may hide a cut character, so it is asked for again too.
 const LongPathRow longPathRows[] = {
-    {259, {261}},
-    {260, {261}},
-    {261, {261, 521}},
-    {300, {261, 521}},
-    {600, {261, 521, 1041}},
-    {5000, {261, 521, 1041, 2081, 4161, 8321}},
+    {257, {261}, {261}},
+    {258, {261, 521}, {261}},
+    {259, {261, 521}, {261}},
+    {260, {261, 521}, {261}},
+    {261, {261, 521}, {261, 521}},
+    {300, {261, 521}, {261, 521}},
+    {600, {261, 521, 1041}, {261, 521, 1041}},
+    {5000, {261, 521, 1041, 2081, 4161, 8321}, {261, 521, 1041, 2081, 4161, 8321}},
 };
 
 TEST(module_path_test, narrow_module_paths_of_any_length_come_back_whole_and_untouched) {
@@ -76,7 +74,7 @@ TEST(module_path_test, narrow_module_paths_of_any_length_come_back_whole_and_unt
             EXPECT_EQ(Bytes(path), PathOfLength(row.length)) << row.length;
             EXPECT_EQ(path.Encoding(), encoding);
             EXPECT_LE(path.Length(), path.Capacity());
-            EXPECT_EQ(os.CallsOf(moduleCalls), Asked("GetModuleFileNameA", row.sizes))
+            EXPECT_EQ(os.CallsOf(moduleCalls), Asked("GetModuleFileNameA", row.narrowSizes))
                 << row.length;
         }
     }
@@ -91,7 +89,21 @@ TEST(module_path_test, wide_module_paths_of_any_length_come_back_whole) {
         RawString path = RawLayer::ModulePath(RawEncoding::Wide);
         EXPECT_EQ(Units(path), expected) << row.length;
         EXPECT_EQ(path.Encoding(), RawEncoding::Wide);
-        EXPECT_EQ(os.CallsOf(moduleCalls), Asked("GetModuleFileNameW", row.sizes)) << row.length;
+        EXPECT_EQ(os.CallsOf(moduleCalls), Asked("GetModuleFileNameW", row.wideSizes))
+            << row.length;
+    }
+}
+
+TEST(module_path_test, a_narrow_count_just_short_of_the_buffer_is_not_taken_as_the_whole_path) {
+    // Converting into the buffer, the system stops before a double-byte character that would
+    // not fit: the cut path comes back terminated and counted as 260, 259 or 258 bytes.
+    for (std::int64_t shortCount : {260, 259, 258}) {
+        const std::string whole = "C:\\" + std::string(300, '\x95') + "\\p.exe";
+        RecordingBoundary os;
+        os.ProgramModuleFileNameA(whole);
+        os.ProgramSequence("GetModuleFileNameA", {shortCount});
+        EXPECT_EQ(Bytes(RawLayer::ModulePath(RawEncoding::ShiftJis)), whole) << shortCount;
+        EXPECT_EQ(os.CallsOf(moduleCalls), Asked("GetModuleFileNameA", {261, 521}));
     }
 }
 
@@ -112,14 +124,14 @@ TEST(module_path_test, a_failing_call_gives_empty_texts) {
         os.Program("GetModuleFileNameA", 0);
         EXPECT_EQ(RawLayer::ModulePath(RawEncoding::ShiftJis).Length(), 0);
         EXPECT_EQ(RawLayer::ModulePath(RawEncoding::AnsiCodePage).Length(), 0);
-        EXPECT_EQ(RawLayer::ModuleDirectory().Length(), 0);
-        EXPECT_EQ(RawLayer::ModuleBaseName().Length(), 0);
-        EXPECT_EQ(RawLayer::ModuleBaseName().Encoding(), RawEncoding::ShiftJis);
     }
     {
         RecordingBoundary os;
         os.Program("GetModuleFileNameW", 0);
         EXPECT_EQ(RawLayer::ModulePath(RawEncoding::Wide).Length(), 0);
+        EXPECT_EQ(RawLayer::ModuleDirectory().Length(), 0);
+        EXPECT_EQ(RawLayer::ModuleBaseName().Length(), 0);
+        EXPECT_EQ(RawLayer::ModuleBaseName().Encoding(), RawEncoding::ShiftJis);
         for (RawEncoding encoding :
              {RawEncoding::Utf8, RawEncoding::Utf16LittleEndian, RawEncoding::Utf16BigEndian}) {
             RawString path = RawLayer::ModulePath(encoding);
@@ -148,9 +160,6 @@ TEST(module_path_test, other_encodings_go_through_the_wide_call) {
     EXPECT_EQ(Bytes(big), std::string("\0C\0:\0\\\x30\xBD\x88\x68\0\\\0p\0.\0e\0x\0e", 22));
     EXPECT_EQ(os.CallsOf(moduleCalls), Asked("GetModuleFileNameW", {261, 261}));
 
-    if (!SystemConvertsUtf8()) {
-        GTEST_SKIP() << "this build's code-page converter refuses UTF-8";
-    }
     os.Clear();
     RawString utf8 = RawLayer::ModulePath(RawEncoding::Utf8);
     EXPECT_EQ(Bytes(utf8), "C:\\\xE3\x82\xBD\xE8\xA1\xA8\\p.exe");
@@ -158,40 +167,63 @@ TEST(module_path_test, other_encodings_go_through_the_wide_call) {
     EXPECT_EQ(os.CallsOf(moduleCalls), Asked("GetModuleFileNameW", {261}));
 }
 
+// The narrow form the system gives for wide text: its ANSI code page, no flags.
+std::string Ansi(const std::u16string& wide) {
+    const RawLayer::Os::Boundary& system = RawLayer::Os::SystemBoundary();
+    auto length = static_cast<std::int32_t>(wide.size());
+    if (length == 0) {
+        return std::string();
+    }
+    std::string narrow(static_cast<std::size_t>(system.WideCharToMultiByte(
+                           0, 0, wide.data(), length, nullptr, 0, nullptr, nullptr)),
+                       '\0');
+    system.WideCharToMultiByte(0, 0, wide.data(), length, narrow.data(),
+                               static_cast<std::int32_t>(narrow.size()), nullptr, nullptr);
+    return narrow;
+}
+
 struct PartsRow {
-    std::string path;
-    std::string directory;
-    std::string baseName;
+    std::u16string path;
+    std::u16string directory;
+    std::u16string baseName;
 };
 
-TEST(module_path_test, directory_and_base_name_are_cut_from_the_narrow_path) {
-    const std::string longDirectory = "C:\\" + std::string(280, 'd');
+TEST(module_path_test, directory_and_base_name_are_cut_from_the_wide_path_and_made_narrow) {
+    const std::u16string longDirectory = u"C:\\" + std::u16string(280, u'd');
     const PartsRow rows[] = {
-        {"C:\\dir\\a.b.exe", "C:\\dir", "a.b"},
-        {"C:\\v1.2\\prog", "C:\\v1.2", "prog"},
-        {"C:\\dir\\.exe", "C:\\dir", ""},
-        {"C:\\dir\\prog", "C:\\dir", "prog"},
-        {"C:\\prog.exe", "C:", "prog"},
-        {"prog.exe", "", "prog"},
-        {"C:\\dir/sub/DisplayOff.exe", "C:\\dir/sub", "DisplayOff"},
-        {"C:\\dir\\prog.", "C:\\dir", "prog"},
-        {"C:\\dir.d\\", "C:\\dir.d", ""},
-        {"C:\\a.b\\c.d.e", "C:\\a.b", "c.d"},
-        // Shift-JIS characters whose second byte is a backslash: 0x83 0x5C and 0x95 0x5C.
-        {"C:\\\x83\x5C\\\x95\x5C.exe", "C:\\\x83\x5C", "\x95\x5C"},
-        {"C:\\dir\\\x83\x5C", "C:\\dir", "\x83\x5C"},
-        {longDirectory + "\\Reboot.exe", longDirectory, "Reboot"},
+        {u"C:\\dir\\a.b.exe", u"C:\\dir", u"a.b"},
+        {u"C:\\v1.2\\prog", u"C:\\v1.2", u"prog"},
+        {u"C:\\dir\\.exe", u"C:\\dir", u""},
+        {u"C:\\dir\\prog", u"C:\\dir", u"prog"},
+        {u"C:\\prog.exe", u"C:", u"prog"},
+        {u"prog.exe", u"", u"prog"},
+        {u"C:\\dir/sub/DisplayOff.exe", u"C:\\dir/sub", u"DisplayOff"},
+        {u"C:\\dir\\prog.", u"C:\\dir", u"prog"},
+        {u"C:\\dir.d\\", u"C:\\dir.d", u""},
+        {u"C:\\a.b\\c.d.e", u"C:\\a.b", u"c.d"},
+        {longDirectory + u"\\Reboot.exe", longDirectory, u"Reboot"},
+        // Their narrow forms end in a byte that Shift-JIS reads as a lead byte: 0xE9 in code
+        // page 1252, 0xD1 0x91 in UTF-8, 0x83 0x5C (with a backslash as second byte) and
+        // 0x95 0x5C in Shift-JIS. The backslash behind them still separates.
+        {u"C:\\Caf\u00E9\\DisplayOff.exe", u"C:\\Caf\u00E9", u"DisplayOff"},
+        {u"C:\\\u0451\\Reboot.exe", u"C:\\\u0451", u"Reboot"},
+        {u"C:\\\u30BD\\\u8868.exe", u"C:\\\u30BD", u"\u8868"},
+        {u"C:\\dir\\\u30BD", u"C:\\dir", u"\u30BD"},
     };
     for (const PartsRow& row : rows) {
+        const std::string name = Ansi(row.path);
         RecordingBoundary os;
-        os.ProgramModuleFileNameA(row.path);
+        os.ProgramModuleFileNameW(row.path);
         RawString directory = RawLayer::ModuleDirectory();
         RawString baseName = RawLayer::ModuleBaseName();
-        EXPECT_EQ(Bytes(directory), row.directory) << row.path;
-        EXPECT_EQ(Bytes(baseName), row.baseName) << row.path;
+        EXPECT_EQ(Bytes(directory), Ansi(row.directory)) << name;
+        EXPECT_EQ(Bytes(baseName), Ansi(row.baseName)) << name;
         EXPECT_EQ(directory.Encoding(), RawEncoding::ShiftJis);
         EXPECT_EQ(baseName.Encoding(), RawEncoding::ShiftJis);
-        EXPECT_EQ(os.CallsOf({"GetModuleFileNameW"}), Calls{});
+        Calls calls = os.CallsOf(moduleCalls);
+        ASSERT_FALSE(calls.empty()) << name;
+        EXPECT_EQ(calls.front(), "GetModuleFileNameW(null, 261)") << name;
+        EXPECT_EQ(os.CallsOf({"GetModuleFileNameA"}), Calls{}) << name;
     }
 }
 
@@ -209,9 +241,7 @@ TEST(module_path_test, the_test_programs_own_path_directory_and_name) {
     EXPECT_EQ(Bytes(RawLayer::ModuleDirectory()), program.substr(0, program.rfind('/')));
     EXPECT_EQ(Bytes(RawLayer::ModuleBaseName()), "module_path_test");
 
-    if (!SystemConvertsUtf8()) {
-        GTEST_SKIP() << "this build's code-page converter refuses UTF-8";
-    }
+    // Build directories are plain ASCII, so each byte is one wide unit.
     EXPECT_EQ(Units(RawLayer::ModulePath(RawEncoding::Wide)),
               std::u16string(program.begin(), program.end()));
     EXPECT_EQ(Bytes(RawLayer::ModulePath(RawEncoding::Utf8)), program);
