@@ -341,6 +341,23 @@ TEST(conversion_test, code_page_texts_convert_through_the_system_converters) {
     }
 }
 
+TEST(conversion_test, narrow_to_narrow_goes_through_wide_with_a_size_query_each_way) {
+    RawString source = TextOf("\xE6\x97\xA5\xE6\x9C\xAC", RawEncoding::Utf8);
+    Calls calls;
+    {
+        RecordingBoundary os;
+        RawString converted(source, RawEncoding::ShiftJis);
+        calls = os.Calls();
+    }
+    const char* bytes = "\"\\xE6\\x97\\xA5\\xE6\\x9C\\xAC\"";
+    EXPECT_EQ(calls, (Calls{
+                         std::string("MultiByteToWideChar(65001, 0x0, ") + bytes + ", 6, 0)",
+                         std::string("MultiByteToWideChar(65001, 0x0, ") + bytes + ", 6, 2)",
+                         "WideCharToMultiByte(932, 0x0, 2, 0, null, null)",
+                         "WideCharToMultiByte(932, 0x0, 2, 4, null, null)",
+                     }));
+}
+
 TEST(conversion_test, a_range_converts_through_the_system_converters) {
     RawString source = TextOf("\xE6\x97\xA5\xE6\x9C\xAC", RawEncoding::Utf8);
     RawString second(RawEncoding::ShiftJis, source, RawRange{3, 99});
