@@ -1,7 +1,9 @@
-// The program's entry. Command resolution is not wired in yet: the program starts and ends.
+// The program's entry: one pass, and its outcome as the exit code.
 
 #include <windows.h>
 
+#include "launcher/program.h"
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    return 0;
+    return Velmoran::RunProgram();
 }

@@ -203,7 +203,11 @@ const Os::Boundary recordingBoundary = {
         return ShellExecuteRecorded("ShellExecuteExW", info, System().ShellExecuteExW, WideText);
     },
     []() -> const char* {
-        RecordingBoundary::Current().Record("GetCommandLineA()");
+        RecordingBoundary& recorder = RecordingBoundary::Current();
+        recorder.Record("GetCommandLineA()");
+        if (const std::string* line = recorder.CommandLine()) {
+            return line->c_str();
+        }
         return System().GetCommandLineA();
     },
     []() {
@@ -353,6 +357,12 @@ void RecordingBoundary::ProgramModuleFileNameA(std::string path) {
 
 void RecordingBoundary::ProgramModuleFileNameW(std::u16string path) {
     moduleFileNameW = std::move(path);
+}
+
+void RecordingBoundary::ProgramCommandLine(std::string line) { commandLine = std::move(line); }
+
+const std::string* RecordingBoundary::CommandLine() const {
+    return commandLine ? &*commandLine : nullptr;
 }
 
 const std::string* RecordingBoundary::ModuleFileNameA() const {

@@ -36,6 +36,8 @@ class RecordingBoundary {
     // A result programmed for the function still comes first.
     void ProgramModuleFileNameA(std::string path);
     void ProgramModuleFileNameW(std::u16string path);
+    // GetCommandLineA returns this text while the double lives.
+    void ProgramCommandLine(std::string line);
 
     // The calls so far, in order. Critical-section calls are left out unless asked for.
     std::vector<std::string> Calls() const;
@@ -51,6 +53,8 @@ class RecordingBoundary {
     // The programmed module paths; null when none is programmed.
     const std::string* ModuleFileNameA() const;
     const std::u16string* ModuleFileNameW() const;
+    // The programmed command line; null when none is programmed.
+    const std::string* CommandLine() const;
 
   private:
     struct Programmed {
@@ -62,6 +66,7 @@ class RecordingBoundary {
     std::map<std::string, Programmed> programmed;
     std::optional<std::string> moduleFileNameA;
     std::optional<std::u16string> moduleFileNameW;
+    std::optional<std::string> commandLine;
 };
 
 // Text forms used in recorded calls, for building expectations.

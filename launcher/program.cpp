@@ -1,0 +1,25 @@
+#include "launcher/program.h"
+
+#include "launcher/command_resolution.h"
+#include "launcher/help.h"
+#include "launcher/power_actions.h"
+
+namespace Velmoran {
+namespace {
+
+constexpr int ExitDone = 0;
+constexpr int ExitHelp = 1;
+constexpr int ExitRefused = 2;
+
+}  // namespace
+
+int RunProgram() {
+    std::int32_t id = ResolveCommand();
+    if (id == 0) {
+        ShowHelp();
+        return ExitHelp;
+    }
+    return ExecuteCommand(id) ? ExitDone : ExitRefused;
+}
+
+}  // namespace Velmoran
