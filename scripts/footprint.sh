@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# footprint.sh: what the program costs, printed for comparison with its budget. A benchmark,
+# not a test: it measures and prints, and fails only when a tool is missing.
+#
+#   - the size of Velmoran.exe, stripped, against the budget;
+#   - the floor: the smallest program the same toolchain makes with the same static runtimes
+#     and exception support, with and without unused sections dropped and with the runtime's
+#     verbose terminate handler (which drags in the C++ demangler) replaced; with the posix
+#     thread model of the build's compiler and, for comparison, the win32 one;
+#   - for the native build, heap allocations (memcheck) and instructions (callgrind) of one
+#     run for a command word and one for help.
+#
+# VELMORAN_WINDOWS_EXE and VELMORAN_NATIVE_EXE name other builds to measure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+windows_exe=${VELMORAN_WINDOWS_EXE:-build/windows/launcher/Velmoran.exe}
+native_exe=${VELMORAN_NATIVE_EXE:-build/native/launcher/velmoran}
+budget=73728
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/velmoran-footprint.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+echo "== Velmoran.exe"
+if [ -f "$windows_exe" ]; then
+    i686-w64-mingw32-strip -o "$work/Velmoran.exe" "$windows_exe"
+    size=$(stat -c %s "$work/Velmoran.exe")
+    printf '%-58s %8d bytes (budget %d: %s)\n' "$windows_exe, stripped" "$size" "$budget" \
+        "$([ "$size" -le "$budget" ] && echo within || echo "over by $((size - budget))")"
+else
+    echo "$windows_exe is not built (cmake --preset windows && cmake --build --preset windows)"
+fi
+
+# The floor uses what the program needs of the runtime: a thread-safe function-local static,
+# operator new, and a catch of std::bad_alloc.
+cat >"$work/floor.cpp" <<'EOF'
+#include <windows.h>
+
+#include <new>
+
+namespace {
+
+struct Constant {
+    DWORD value;
+    Constant() : value(GetCurrentProcessId() != 0 ? 1 : 2) {}
+};
+
+const Constant& Shared() {
+    static const Constant constant;
+    return constant;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    try {
+        int* numbers = new int[Shared().value];
+        delete[] numbers;
+    } catch (const std::bad_alloc&) {
+        return 2;
+    }
+    return 0;
+}
+EOF
+# The default handler prints the demangled type of an uncaught exception; this one only ends
+# the process, and keeps the demangler out of the program.
+cat >"$work/terminate.cpp" <<'EOF'
+#include <cstdlib>
+
+namespace __gnu_cxx {
+void __verbose_terminate_handler() {
+    std::abort();
+}
+}  // namespace __gnu_cxx
+EOF
+
+echo
+echo "== Floor: a minimal i686 program, -Os, static runtimes, exceptions, stripped"
+base_flags=(-std=c++17 -Os -mwindows -static -static-libgcc -static-libstdc++ -s)
+sections=(-ffunction-sections -fdata-sections -Wl,--gc-sections)
+printf '%-14s %-58s %8s\n' "thread model" "flags added" "bytes"
+for model in posix win32; do
+    compiler=i686-w64-mingw32-g++-$model
+    for variant in none sections terminate both; do
+        flags=() sources=("$work/floor.cpp") label=""
+        case $variant in
+            none) label="(none)" ;;
+            sections) flags=("${sections[@]}") label="${sections[*]}" ;;
+            terminate) sources+=("$work/terminate.cpp") label="replacement terminate handler" ;;
+            both)
+                flags=("${sections[@]}") sources+=("$work/terminate.cpp")
+                label="both"
+                ;;
+        esac
+        "$compiler" "${base_flags[@]}" "${flags[@]}" "${sources[@]}" -o "$work/floor.exe"
+        printf '%-14s %-58s %8d\n' "$model" "$label" "$(stat -c %s "$work/floor.exe")"
+    done
+done
+
+echo
+echo "== Native build: one run each, under valgrind"
+if [ ! -x "$native_exe" ]; then
+    echo "$native_exe is not built (cmake --preset native && cmake --build --preset native)"
+    exit 0
+fi
+# A copy in a folder of its own, so that no read-me lies beside it and help shows the usage.
+cp "$native_exe" "$work/velmoran"
+measure() {
+    local what=$1
+    shift
+    valgrind --tool=memcheck --log-file="$work/memcheck.log" "$@" >/dev/null 2>&1 || true
+    valgrind --tool=callgrind --callgrind-out-file="$work/callgrind.out" \
+        --log-file="$work/callgrind.log" "$@" >/dev/null 2>&1 || true
+    local heap instructions
+    heap=$(sed -n 's/.*total heap usage: \([0-9,]*\) allocs.*/\1/p' "$work/memcheck.log")
+    instructions=$(sed -n 's/.*Collected : \([0-9]*\).*/\1/p' "$work/callgrind.log")
+    printf '%-40s %10s heap allocations %14s instructions\n' "$what" "${heap:-?}" \
+        "${instructions:-?}"
+}
+measure "velmoran DisplayOff" "$work/velmoran" DisplayOff
+measure "velmoran NoSuchWord (help, usage)" "$work/velmoran" NoSuchWord
+# What the C++ runtime itself costs before main: its start-up allocates too.
+printf 'int main() { return 0; }\n' >"$work/empty.cpp"
+g++ -O2 "$work/empty.cpp" -Wl,--no-as-needed -lstdc++ -o "$work/empty"
+measure "empty main with libstdc++ (reference)" "$work/empty"
