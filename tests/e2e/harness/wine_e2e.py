@@ -173,13 +173,14 @@ class Session:
         ready.unlink(missing_ok=True)
         # Its standard input is a pipe that only this process writes: when this process ends,
         # however it ends, the keeper reads the end of it and exits.
-        self.keeper = subprocess.Popen(
-            ["wine", str(self.find("e2e_desktop.exe")), _hex(self.to_windows(ready))],
-            stdin=subprocess.PIPE,
-            stdout=open(tools / ("desktop-%d.log" % os.getpid()), "wb"),
-            stderr=subprocess.STDOUT,
-            start_new_session=True,
-        )
+        with open(tools / ("desktop-%d.log" % os.getpid()), "wb") as log:
+            self.keeper = subprocess.Popen(
+                ["wine", str(self.find("e2e_desktop.exe")), _hex(self.to_windows(ready))],
+                stdin=subprocess.PIPE,
+                stdout=log,
+                stderr=subprocess.STDOUT,
+                start_new_session=True,
+            )
         deadline = time.monotonic() + 60
         while not ready.exists():
             if time.monotonic() > deadline or self.keeper.poll() is not None:
