@@ -14,7 +14,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-windows_exe=${VELMORAN_WINDOWS_EXE:-build/windows/launcher/Velmoran.exe}
+windows_exe=${VELMORAN_WINDOWS_EXE:-build/windows/shipped/launcher/Velmoran.exe}
 native_exe=${VELMORAN_NATIVE_EXE:-build/native/launcher/velmoran}
 budget=73728
 

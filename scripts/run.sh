@@ -12,6 +12,6 @@ done
 
 if [ "${1:-}" = "--wine" ]; then
     shift
-    exec scripts/wine-run.sh build/windows/launcher/Velmoran.exe "$@"
+    exec scripts/wine-run.sh build/windows/shipped/launcher/Velmoran.exe "$@"
 fi
 exec build/native/launcher/velmoran "$@"
