@@ -73,14 +73,18 @@ class Call:
         booleans, boolean_result = BOOLEANS.get(self.function, ((), False))
         shown = []
         for index, argument in enumerate(self.arguments):
-            if isinstance(argument, Text):
+            if argument is ANY:
+                shown.append("*")
+            elif isinstance(argument, Text):
                 shown.append(str(argument))
             elif index in booleans:
                 shown.append("%02x" % (argument & 0xFF))
             else:
                 shown.append("%08x" % argument)
         text = "%s.%s(%s)" % (self.module.lower(), self.function, ", ".join(shown))
-        if self.result is not None:
+        if self.result is ANY:
+            text += " = *"
+        elif self.result is not None:
             shown_result = "%02x" % (self.result & 0xFF) if boolean_result else "%08x" % self.result
             text += " = " + shown_result
         return text

@@ -121,6 +121,14 @@ class MatchTest(unittest.TestCase):
             with self.subTest(call=str(call)):
                 self.assertTrue(relay.call_matches(relay.parse_expected(str(call)), call))
 
+    def test_expected_calls_render_their_wildcards(self):
+        # A failing row lists its expected calls, wildcards and all.
+        for text in ["advapi32.OpenProcessToken(ffffffff, 00000028, *) = 00000001",
+                     "shell32.ShellExecuteExA(*) = *",
+                     "powrprof.SetSuspendState(01, *, 00) = 01"]:
+            with self.subTest(text=text):
+                self.assertEqual(str(relay.parse_expected(text)), text)
+
     def test_placeholders_expand_in_texts_only(self):
         expected = relay.parse_expected(
             r'kernel32.GetFileAttributesA("{dir}\\R\"q\".txt")',
