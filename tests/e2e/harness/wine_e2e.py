@@ -412,6 +412,10 @@ def _run_quietly(command, log: Path, timeout: float, environment=None) -> None:
 
 
 def load_cases(path: Path) -> list:
+    # A table may import the rows and expectations it shares with the tables beside it.
+    folder = str(path.resolve().parent)
+    if folder not in sys.path:
+        sys.path.insert(0, folder)
     spec = importlib.util.spec_from_file_location(path.stem, path)
     module = importlib.util.module_from_spec(spec)
     spec.loader.exec_module(module)
