@@ -95,14 +95,7 @@ void RawStringBody::ConvertToWide() {
     }
     auto* wide = static_cast<Os::WideUnit*>(AllocateUnits(RawEncoding::Wide, units + 1));
     units = WideFromNarrow(encoding, wide, units, bytes, length);
-    if (storage == RawStorageKind::Owned) {
-        FreeUnits(text);
-    }
-    text = wide;
-    length = units;
-    capacity = units;
-    storage = RawStorageKind::Owned;
-    encoding = RawEncoding::Wide;
+    TakeConverted(wide, units, RawEncoding::Wide);
 }
 
 void RawStringBody::ConvertToNarrow(RawEncoding target) {
@@ -116,14 +109,18 @@ void RawStringBody::ConvertToNarrow(RawEncoding target) {
     }
     auto* narrow = static_cast<char*>(AllocateUnits(target, std::int64_t{bytes} + 1));
     bytes = NarrowFromWide(target, narrow, bytes, wide, length);
+    TakeConverted(narrow, bytes, target);
+}
+
+void RawStringBody::TakeConverted(void* converted, std::int32_t count, RawEncoding newEncoding) {
     if (storage == RawStorageKind::Owned) {
         FreeUnits(text);
     }
-    text = narrow;
-    length = bytes;
-    capacity = bytes;
+    text = converted;
+    length = count;
+    capacity = count;
     storage = RawStorageKind::Owned;
-    encoding = target;
+    encoding = newEncoding;
 }
 
 }  // namespace RawLayer

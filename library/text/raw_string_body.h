@@ -64,6 +64,9 @@ struct RawStringBody {
     void ConvertToWide();
     // Replaces the Wide text by its conversion into a narrow encoding.
     void ConvertToNarrow(RawEncoding target);
+    // Puts a converted array of exactly count units in place of the text, freeing the old
+    // text when the body owned it.
+    void TakeConverted(void* converted, std::int32_t count, RawEncoding newEncoding);
 
     // Frees the record and any text it owns, whatever the holder count.
     void Destroy();
