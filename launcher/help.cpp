@@ -4,11 +4,10 @@
 #include "library/system/file_attributes.h"
 #include "library/system/message_box.h"
 #include "library/system/raw_shell.h"
-#include "library/system/shell_launch.h"
 #include "library/text/module_path.h"
 #include "library/text/path.h"
 #include "library/text/text_building.h"
-#include "platform/boundary.h"
+#include "platform/os_types.h"
 
 namespace Velmoran {
 namespace {
@@ -63,10 +62,8 @@ void ShowHelp() {
     RawLayer::RawShell shell(readMe);
     // An empty verb lets the shell apply the default verb of the file's type.
     shell.Execute(shell.parameters, EmptyText());
-    if (shell.process != RawLayer::NoProcess) {
-        RawLayer::Os::Os().CloseHandle(shell.process);
-        shell.process = RawLayer::NoProcess;
-    }
+    // Nothing waits for the viewer: its handle goes at once.
+    shell.CloseProcess();
 }
 
 void ShowUsage() {
