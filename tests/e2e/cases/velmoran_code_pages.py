@@ -1,0 +1,49 @@
+"""The shipped Velmoran.exe in folders whose names are awkward in one code page or the other,
+under the Western (1252) and the Japanese (932) code page, and with a powrprof.dll planted
+beside it."""
+
+from velmoran import command, readme, suspend, usage
+from wine_e2e import Case
+
+JAPANESE = "ja_JP.UTF-8"
+WESTERN_LINE = b'"{exe}" -\xe9 -h Reboot'
+
+CODE_PAGES = []
+for locale, page in (("en_US.UTF-8", 1252), (JAPANESE, 932)):
+    # In code page 1252 é is 0xE9, which Shift-JIS takes for the first byte of a pair and
+    # would join with the backslash behind it.
+    CODE_PAGES += [
+        command("cafe_copy_runs_its_command_%d" % page, "Reboot", '"{exe}"', folder="Café",
+                file_name="Reboot.exe", locale=locale),
+        readme("cafe_readme_beside_program_%d" % page, '"{exe}" Help', folder="Café",
+               locale=locale),
+    ]
+CODE_PAGES += [
+    # ソ is 83 5C in Shift-JIS: its second byte is a backslash.
+    command("shift_jis_5c_copy_runs_its_command", "Reboot", '"{exe}"', folder="ソ",
+            file_name="Reboot.exe", locale=JAPANESE),
+    readme("shift_jis_5c_readme_beside_program", '"{exe}" Help', folder="ソ", locale=JAPANESE),
+    # Read one byte at a time, -\xE9 is an option of its own and Reboot the first argument.
+    # Read as Shift-JIS, \xE9 would take the blank behind it for its second byte, the option's
+    # tag would run on to "-h" and take Reboot for its value: no argument, help.
+    command("western_line_read_byte_by_byte", "Reboot", WESTERN_LINE),
+    # Under code page 932 the pair is joined before the program runs: CreateProcessA turns
+    # \xE9 and the blank into one character, which comes back as 81 45. The option's tag is
+    # that character and -h, its value Reboot.
+    Case("japanese_line_as_the_program_receives_it", program="echo_line.exe", locale=JAPANESE,
+         line=WESTERN_LINE, exit_code=932, echo={"line": b'"{exe}" -\x81\x45-h Reboot'}),
+    usage("japanese_line_read_as_shift_jis", WESTERN_LINE, locale=JAPANESE),
+]
+
+# powrprof.dll is taken from the system directory only: a copy planted beside the program is
+# not loaded even with native DLLs preferred. The harness's control case,
+# plant_loaded_by_ordinary_import in fixtures.py, proves that these settings do catch a
+# program that imports powrprof the ordinary way.
+SECURITY = [
+    Case("planted_powrprof_not_loaded", line='"{exe}" Standby', exit_code=0, plant=True,
+         plant_loaded=False, watch=("LoadLibraryExW", "SetSuspendState"),
+         calls=['kernel32.LoadLibraryExW(L"powrprof.dll", 00000000, 00000800) = *']
+         + suspend(0)),
+]
+
+CASES = CODE_PAGES + SECURITY
