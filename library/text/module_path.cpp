@@ -50,10 +50,16 @@ RawString AskForPath(RawEncoding encoding) {
     }
 }
 
-// A stretch of the wide path in the ANSI code page, tagged ShiftJis like all narrow text
-// that comes from the system.
-RawString NarrowSystemText(const RawString& widePath, RawRange range) {
-    RawString ansi(RawEncoding::AnsiCodePage, widePath, range);
+// A stretch of the wide path as the system's narrow text: in the ANSI code page, tagged
+// ShiftJis like all narrow text that comes from the system. A stretch that the code page
+// cannot spell exactly stays wide: the conversion would put '?' or a look-alike in its place
+// (é becomes e under code page 932), which names no file, or another one.
+RawString SystemText(const RawString& widePath, RawRange range) {
+    RawString wide(RawEncoding::Wide, widePath, range);
+    RawString ansi(wide, RawEncoding::AnsiCodePage);
+    if (!RawString(ansi, RawEncoding::Wide).Equals(wide)) {
+        return wide;
+    }
     RawString text(RawEncoding::ShiftJis, ansi.Length());
     AppendRange(text, ansi, {0, ansi.Length()});
     return text;
@@ -76,7 +82,7 @@ RawString ModulePath(RawEncoding encoding) {
 // character, and split the path at the wrong place.
 RawString ModuleDirectory() {
     RawString path = ModulePath(RawEncoding::Wide);
-    return NarrowSystemText(path, DirectoryRange(path));
+    return SystemText(path, DirectoryRange(path));
 }
 
 RawString ModuleBaseName() {
@@ -88,7 +94,7 @@ RawString ModuleBaseName() {
     // follows it.
     std::int32_t last = FindLastOf(path, {0, length}, PathDelimiters());
     std::int32_t end = last >= 0 && last < length && path.UnitAt(last) == Dot ? last : length;
-    return NarrowSystemText(path, {start, end});
+    return SystemText(path, {start, end});
 }
 
 }  // namespace RawLayer

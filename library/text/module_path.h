@@ -10,10 +10,11 @@ namespace RawLayer {
 // system cannot tell.
 RawString ModulePath(RawEncoding encoding);
 // The directory of the program file without its final separator, in the system's ANSI code
-// page like the narrow module path, tagged ShiftJis.
+// page like the narrow module path, tagged ShiftJis; Wide when that code page cannot spell
+// it exactly.
 RawString ModuleDirectory();
 // The program file's name without directory and last extension, in the system's ANSI code
-// page, tagged ShiftJis.
+// page, tagged ShiftJis; Wide when that code page cannot spell it exactly.
 RawString ModuleBaseName();
 
 }  // namespace RawLayer
