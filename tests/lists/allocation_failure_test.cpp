@@ -8,8 +8,8 @@
 #include "library/lists/command_line_token.h"
 #include "library/lists/raw_parameter_list.h"
 #include "library/lists/raw_parameter_parser.h"
-#include "tests/lists/sample_texts.h"
 #include "tests/support/failing_allocator.h"
+#include "tests/support/text_samples.h"
 
 namespace {
 
@@ -18,8 +18,8 @@ using RawLayer::RawParameterList;
 using RawLayer::RawParameterListAllocator;
 using RawLayer::RawParameterParser;
 using RawLayer::RawString;
+using RawLayer::Testing::ExactTextOf;
 using RawLayer::Testing::ForEachAllocationFailure;
-using RawLayer::Testing::SampleText;
 
 TEST(allocation_failure_test, new_unit_frees_what_it_built) {
     RawParameterList list;
@@ -30,9 +30,9 @@ TEST(allocation_failure_test, new_unit_frees_what_it_built) {
 }
 
 TEST(allocation_failure_test, parse_leaves_a_whole_list_behind) {
-    const RawString flags[] = {SampleText("h"), RawString()};
+    const RawString flags[] = {ExactTextOf("h"), RawString()};
     RawString commandLine =
-        SampleText("\"C:\\tools\\tool.exe\" -h Reboot -x \"a b\" c - -n=1 d e f g h i j \"open");
+        ExactTextOf("\"C:\\tools\\tool.exe\" -h Reboot -x \"a b\" c - -n=1 d e f g h i j \"open");
     std::unique_ptr<RawParameterList> list;
     auto parse = [&] {
         list = std::make_unique<RawParameterList>();

@@ -8,7 +8,7 @@
 #include "library/lists/raw_numbered_tag.h"
 #include "library/lists/raw_parameter_list.h"
 #include "library/lists/raw_parameter_parser.h"
-#include "tests/lists/sample_texts.h"
+#include "tests/support/text_samples.h"
 
 namespace {
 
@@ -17,8 +17,8 @@ using RawLayer::RawListPosition;
 using RawLayer::RawParameterList;
 using RawLayer::RawParameterParser;
 using RawLayer::RawString;
-using RawLayer::Testing::SampleText;
-using RawLayer::Testing::UnitsOf;
+using RawLayer::Testing::BytesOf;
+using RawLayer::Testing::ExactTextOf;
 using Units = std::vector<std::pair<std::string, std::string>>;
 
 // The launcher's value-less options.
@@ -31,7 +31,7 @@ Units UnitsIn(const RawParameterList& list) {
     Units units;
     for (RawListPosition position = list.First(); !position.AtEnd(); position = position.Next()) {
         const auto* unit = list.UnitAtPosition(position);
-        units.emplace_back(UnitsOf(unit->tag), UnitsOf(unit->value));
+        units.emplace_back(BytesOf(unit->tag), BytesOf(unit->value));
     }
     return units;
 }
@@ -85,7 +85,7 @@ TEST_P(command_line_parse_test, raw_command_lines_become_units_in_order) {
     for (const CommandLineRow& row : commandLineRows) {
         SCOPED_TRACE("raw line: " + row.raw);
         RawParameterList list;
-        ParseCommandLine(list, SampleText(row.raw, GetParam()));
+        ParseCommandLine(list, ExactTextOf(row.raw, GetParam()));
         EXPECT_EQ(UnitsIn(list), row.units);
         EXPECT_EQ(list.Count(), static_cast<std::int32_t>(row.units.size()));
         // Values are cut from the line in its encoding; an option without one shares the
@@ -101,7 +101,7 @@ TEST_P(command_line_parse_test, raw_command_lines_become_units_in_order) {
 
 TEST_P(command_line_parse_test, ten_positional_arguments_are_numbered_in_order) {
     RawParameterList list;
-    ParseCommandLine(list, SampleText("tool.exe a b c d e f g h i j", GetParam()));
+    ParseCommandLine(list, ExactTextOf("tool.exe a b c d e f g h i j", GetParam()));
     Units expected;
     for (int n = 1; n <= 10; ++n) {
         expected.emplace_back("NoTag_" + std::to_string(n), std::string(1, 'a' + n - 1));
@@ -117,32 +117,32 @@ INSTANTIATE_TEST_SUITE_P(encodings, command_line_parse_test,
 TEST(command_line_parse, lookups_after_a_parse_are_exact) {
     RawParameterList list;
     EXPECT_FALSE(list.CaseSensitive());
-    ParseCommandLine(list, SampleText("tool.exe Reboot"));
+    ParseCommandLine(list, ExactTextOf("tool.exe Reboot"));
     EXPECT_TRUE(list.CaseSensitive());
-    EXPECT_EQ(UnitsOf(list.ValueOf(SampleText("NoTag_1"))), "Reboot");
-    EXPECT_EQ(list.Find(SampleText("notag_1")), nullptr);
+    EXPECT_EQ(BytesOf(list.ValueOf(ExactTextOf("NoTag_1"))), "Reboot");
+    EXPECT_EQ(list.Find(ExactTextOf("notag_1")), nullptr);
 }
 
 TEST(command_line_parse, second_parse_appends_and_numbers_from_one_again) {
     RawParameterList list;
-    ParseCommandLine(list, SampleText("tool.exe first -x 1 second"));
+    ParseCommandLine(list, ExactTextOf("tool.exe first -x 1 second"));
     list.SetCaseSensitive(false);
-    RawParameterParser(&list, &ValueLessOptions()).Parse(SampleText("again -x 2"));
+    RawParameterParser(&list, &ValueLessOptions()).Parse(ExactTextOf("again -x 2"));
     EXPECT_EQ(UnitsIn(list), (Units{{"NoTag_1", "first"},
                                     {"x", "1"},
                                     {"NoTag_2", "second"},
                                     {"NoTag_1", "again"},
                                     {"x", "2"}}));
     EXPECT_TRUE(list.CaseSensitive());
-    EXPECT_EQ(UnitsOf(list.ValueOf(SampleText("NoTag_1"))), "first");
-    EXPECT_EQ(UnitsOf(list.ValueOf(SampleText("x"))), "1");
+    EXPECT_EQ(BytesOf(list.ValueOf(ExactTextOf("NoTag_1"))), "first");
+    EXPECT_EQ(BytesOf(list.ValueOf(ExactTextOf("x"))), "1");
 }
 
 TEST(command_line_parse, shift_jis_tokens_end_only_between_whole_characters) {
     // 0x81 opens a two-byte character, so the space after it is its second byte; 0x8140 is
     // the ideographic space, which is no separator.
     RawParameterList list;
-    ParseCommandLine(list, SampleText("tool.exe \x81 x \x81\x40 y"));
+    ParseCommandLine(list, ExactTextOf("tool.exe \x81 x \x81\x40 y"));
     EXPECT_EQ(UnitsIn(list),
               (Units{{"NoTag_1", "\x81 x"}, {"NoTag_2", "\x81\x40"}, {"NoTag_3", "y"}}));
 }
@@ -167,7 +167,7 @@ TEST(skip_program_path, copies_the_arguments_out_of_borrowed_text) {
     RawString arguments =
         RawLayer::SkipProgramPath(RawString::Borrow(line.data(), length, RawEncoding::Utf8));
     line.assign(line.size(), '#');
-    EXPECT_EQ(UnitsOf(arguments), "-x y");
+    EXPECT_EQ(BytesOf(arguments), "-x y");
     EXPECT_EQ(arguments.Encoding(), RawEncoding::Utf8);
     EXPECT_EQ(arguments.Body().storage, RawLayer::RawStorageKind::Owned);
     EXPECT_EQ(arguments.Capacity(), arguments.Length());
@@ -196,8 +196,8 @@ const std::vector<TokenRow> tokenRows = {
 TEST(read_token, tokens_and_where_the_next_begins) {
     for (const TokenRow& row : tokenRows) {
         SCOPED_TRACE("text: " + row.text + ", pos " + std::to_string(row.pos));
-        RawLayer::RawToken token = RawLayer::ReadToken(SampleText(row.text), row.pos);
-        EXPECT_EQ(UnitsOf(token.text), row.token);
+        RawLayer::RawToken token = RawLayer::ReadToken(ExactTextOf(row.text), row.pos);
+        EXPECT_EQ(BytesOf(token.text), row.token);
         EXPECT_EQ(token.next, row.next);
     }
 }
@@ -207,9 +207,9 @@ TEST(raw_numbered_tag, each_tag_keeps_its_number_after_the_next_is_made) {
     RawString first = builder.Make(1);
     const RawString& second = builder.Make(12);
     EXPECT_NE(&first.Body(), &second.Body());
-    EXPECT_EQ(UnitsOf(first), "NoTag_1");
-    EXPECT_EQ(UnitsOf(second), "NoTag_12");
-    EXPECT_EQ(UnitsOf(builder.Make(2147483647)), "NoTag_2147483647");
+    EXPECT_EQ(BytesOf(first), "NoTag_1");
+    EXPECT_EQ(BytesOf(second), "NoTag_12");
+    EXPECT_EQ(BytesOf(builder.Make(2147483647)), "NoTag_2147483647");
 }
 
 }  // namespace

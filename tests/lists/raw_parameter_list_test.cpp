@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "platform/boundary.h"
-#include "tests/lists/sample_texts.h"
 #include "tests/support/recording_boundary.h"
 #include "tests/support/switchable_boundary.h"
+#include "tests/support/text_samples.h"
 
 namespace {
 
@@ -17,8 +17,8 @@ using RawLayer::RawParameterList;
 using RawLayer::RawParameterListAllocator;
 using RawLayer::RawParameterUnit;
 using RawLayer::RawString;
-using RawLayer::Testing::SampleText;
-using RawLayer::Testing::UnitsOf;
+using RawLayer::Testing::BytesOf;
+using RawLayer::Testing::ExactTextOf;
 namespace Os = RawLayer::Os;
 
 void Add(RawParameterList& list, const RawString& tag, const RawString& value) {
@@ -29,16 +29,16 @@ void Add(RawParameterList& list, const RawString& tag, const RawString& value) {
 }
 
 void Add(RawParameterList& list, const std::string& tag, const std::string& value) {
-    Add(list, SampleText(tag), SampleText(value));
+    Add(list, ExactTextOf(tag), ExactTextOf(value));
 }
 
 TEST(raw_parameter_list_test, lookup_in_an_empty_list_finds_nothing) {
     RawParameterList list;
     EXPECT_FALSE(list.CaseSensitive());
-    EXPECT_TRUE(list.FindPosition(SampleText("a")).AtEnd());
-    EXPECT_EQ(list.Find(SampleText("a")), nullptr);
-    EXPECT_EQ(list.ValueOf(SampleText("a")).Length(), 0);
-    EXPECT_EQ(list.Find(SampleText("")), nullptr);
+    EXPECT_TRUE(list.FindPosition(ExactTextOf("a")).AtEnd());
+    EXPECT_EQ(list.Find(ExactTextOf("a")), nullptr);
+    EXPECT_EQ(list.ValueOf(ExactTextOf("a")).Length(), 0);
+    EXPECT_EQ(list.Find(ExactTextOf("")), nullptr);
 }
 
 TEST(raw_parameter_list_test, first_unit_in_insertion_order_wins) {
@@ -46,9 +46,10 @@ TEST(raw_parameter_list_test, first_unit_in_insertion_order_wins) {
     Add(list, "a", "1");
     Add(list, "b", "x");
     Add(list, "a", "2");
-    EXPECT_EQ(UnitsOf(list.ValueOf(SampleText("a"))), "1");
-    EXPECT_EQ(list.UnitAtPosition(list.FindPosition(SampleText("a"))), list.Find(SampleText("a")));
-    EXPECT_EQ(UnitsOf(list.ValueOf(SampleText("b"))), "x");
+    EXPECT_EQ(BytesOf(list.ValueOf(ExactTextOf("a"))), "1");
+    EXPECT_EQ(list.UnitAtPosition(list.FindPosition(ExactTextOf("a"))),
+              list.Find(ExactTextOf("a")));
+    EXPECT_EQ(BytesOf(list.ValueOf(ExactTextOf("b"))), "x");
 }
 
 struct LookupRow {
@@ -80,11 +81,11 @@ TEST(raw_parameter_list_test, lookup_under_both_case_rules) {
                          std::to_string(static_cast<int>(keyEncoding)));
             RawParameterList list;
             Add(list, "other", "0");
-            Add(list, SampleText(row.tag, RawEncoding::AnsiCodePage), SampleText("v"));
-            RawString key = SampleText(row.key, keyEncoding);
+            Add(list, ExactTextOf(row.tag, RawEncoding::AnsiCodePage), ExactTextOf("v"));
+            RawString key = ExactTextOf(row.key, keyEncoding);
 
             EXPECT_EQ(list.Find(key) != nullptr, row.foundIgnoringCase);
-            EXPECT_EQ(UnitsOf(list.ValueOf(key)), row.foundIgnoringCase ? "v" : "");
+            EXPECT_EQ(BytesOf(list.ValueOf(key)), row.foundIgnoringCase ? "v" : "");
             list.SetCaseSensitive(true);
             EXPECT_EQ(list.Find(key) != nullptr, row.foundExactly);
             EXPECT_EQ(list.FindPosition(key).AtEnd(), !row.foundExactly);
@@ -95,14 +96,14 @@ TEST(raw_parameter_list_test, lookup_under_both_case_rules) {
 TEST(raw_parameter_list_test, value_of_shares_the_units_value) {
     RawParameterList list;
     Add(list, "a", "value");
-    const RawParameterUnit* unit = list.Find(SampleText("a"));
+    const RawParameterUnit* unit = list.Find(ExactTextOf("a"));
     {
-        RawString value = list.ValueOf(SampleText("a"));
+        RawString value = list.ValueOf(ExactTextOf("a"));
         EXPECT_EQ(&value.Body(), &unit->value.Body());
         EXPECT_EQ(unit->value.Body().extraHolders, 1);
     }
     EXPECT_EQ(unit->value.Body().extraHolders, 0);
-    RawString missing = list.ValueOf(SampleText("b"));
+    RawString missing = list.ValueOf(ExactTextOf("b"));
     EXPECT_EQ(&missing.Body(), &RawLayer::EmptyText().Body());
 }
 
@@ -165,14 +166,14 @@ TEST(raw_parameter_list_test, teardown_releases_value_then_tag_unit_by_unit_then
 }
 
 TEST(raw_parameter_list_test, teardown_leaves_texts_still_held_elsewhere) {
-    RawString shared = SampleText("kept");
+    RawString shared = ExactTextOf("kept");
     {
         RawParameterList list;
         Add(list, shared, shared);
         EXPECT_EQ(shared.Body().extraHolders, 2);
     }
     EXPECT_EQ(shared.Body().extraHolders, 0);
-    EXPECT_EQ(UnitsOf(shared), "kept");
+    EXPECT_EQ(BytesOf(shared), "kept");
 }
 
 }  // namespace

@@ -6,22 +6,14 @@
 #include <vector>
 
 #include "tests/support/recording_boundary.h"
-#include "tests/system/system_texts.h"
+#include "tests/support/text_samples.h"
 
 namespace {
 
 using RawLayer::QueryFileAttributes;
 using RawLayer::RawEncoding;
 using RawLayer::RawString;
-using RawLayer::Testing::A;
-using RawLayer::Testing::Bytes;
-using RawLayer::Testing::Emptied;
-using RawLayer::Testing::EmptyIn;
-using RawLayer::Testing::EncodingName;
-using RawLayer::Testing::RecordingBoundary;
-using RawLayer::Testing::ShiftJis;
-using RawLayer::Testing::W;
-using RawLayer::Testing::Wide;
+using namespace RawLayer::Testing;
 
 std::string NarrowQuery(const std::string& path) {
     return "GetFileAttributesA(" + path + ")";
@@ -32,7 +24,6 @@ std::string WideQuery(const std::string& path) {
 }
 
 const std::vector<std::string> queryCalls = {"GetFileAttributesA", "GetFileAttributesW"};
-const std::vector<std::string> conversionCalls = {"MultiByteToWideChar", "WideCharToMultiByte"};
 
 struct QueryRow {
     std::string name;
@@ -41,41 +32,35 @@ struct QueryRow {
     bool throughCodePages;
 };
 
-const std::u16string a = u"\u3042";
-// Windows under Wine refuses code page 51932, and so does the native converter: EUC-JP text
-// comes out of its conversion empty.
-const std::u16string eucJpConverted = u"";
-const std::string aShiftJis = "\x82\xA0";
-
 std::vector<QueryRow> QueryRows() {
     std::vector<QueryRow> rows = {
-        {"Shift-JIS goes narrow, unconverted", ShiftJis("C:\\" + aShiftJis),
-         NarrowQuery(A("C:\\" + aShiftJis)), false},
-        {"ANSI code page goes narrow, unconverted", Bytes(RawEncoding::AnsiCodePage, "caf\xE9"),
+        {"Shift-JIS goes narrow, unconverted", TextOf("C:\\" + hiraganaAShiftJis),
+         NarrowQuery(A("C:\\" + hiraganaAShiftJis)), false},
+        {"ANSI code page goes narrow, unconverted", TextOf("caf\xE9", RawEncoding::AnsiCodePage),
          NarrowQuery(A("caf\xE9")), false},
-        {"plain ASCII UTF-8 goes narrow", Bytes(RawEncoding::Utf8, "C:\\~x"),
+        {"plain ASCII UTF-8 goes narrow", TextOf("C:\\~x", RawEncoding::Utf8),
          NarrowQuery(A("C:\\~x")), false},
-        {"Wide goes wide, unconverted", Wide(u"C:\\" + a), WideQuery(W(u"C:\\" + a)), false},
-        {"UTF-8 holding 0x7F is converted", Bytes(RawEncoding::Utf8, "a\x7F"),
+        {"Wide goes wide, unconverted", WideOf(u"C:\\" + hiraganaA),
+         WideQuery(W(u"C:\\" + hiraganaA)), false},
+        {"UTF-8 holding 0x7F is converted", TextOf("a\x7F", RawEncoding::Utf8),
          WideQuery(W(u"a\u007F")), true},
-        {"UTF-8 with a high byte is converted", Bytes(RawEncoding::Utf8, "C:\\\xE3\x81\x82"),
-         WideQuery(W(u"C:\\" + a)), true},
-        {"UTF-7 is converted, plain ASCII included", Bytes(RawEncoding::Utf7, "C:\\a"),
+        {"UTF-8 with a high byte is converted", TextOf("C:\\\xE3\x81\x82", RawEncoding::Utf8),
+         WideQuery(W(u"C:\\" + hiraganaA)), true},
+        {"UTF-7 is converted, plain ASCII included", TextOf("C:\\a", RawEncoding::Utf7),
          WideQuery(W(u"C:\\a")), true},
-        {"EUC-JP is converted", Bytes(RawEncoding::EucJp, "\xA4\xA2"), WideQuery(W(eucJpConverted)),
-         true},
+        {"EUC-JP is converted", TextOf("\xA4\xA2", RawEncoding::EucJp),
+         WideQuery(W(eucJpConverted)), true},
         {"UTF-16 big-endian bytes are converted",
-         Bytes(RawEncoding::Utf16BigEndian, std::string("\0C\0:\x30\x42", 6)),
-         WideQuery(W(u"C:" + a)), false},
+         TextOf(std::string("\0C\0:\x30\x42", 6), RawEncoding::Utf16BigEndian),
+         WideQuery(W(u"C:" + hiraganaA)), false},
         {"UTF-16 little-endian bytes are converted, a last odd byte dropped",
-         Bytes(RawEncoding::Utf16LittleEndian, std::string("C\0:\0x", 5)), WideQuery(W(u"C:")),
+         TextOf(std::string("C\0:\0x", 5), RawEncoding::Utf16LittleEndian), WideQuery(W(u"C:")),
          false},
-        {"an emptied Wide path is empty", Emptied(Wide(u"ab")), NarrowQuery(A("")), false},
+        {"an emptied Wide path is empty", Emptied(WideOf(u"ab")), NarrowQuery(A("")), false},
         {"a borrowed path ends at its length",
          RawString::Borrow("C:\\aXYZ", 4, RawEncoding::ShiftJis), NarrowQuery(A("C:\\a")), false},
     };
-    for (int id = 0; id < RawLayer::RawEncodingCount; ++id) {
-        auto encoding = static_cast<RawEncoding>(id);
+    for (RawEncoding encoding : allEncodings) {
         rows.push_back({std::string("an empty path goes narrow in ") + EncodingName(encoding),
                         EmptyIn(encoding), NarrowQuery(A("")), false});
     }
@@ -113,9 +98,9 @@ TEST(file_attributes_test, the_value_of_the_call_is_returned_unchanged) {
     RecordingBoundary os;
     os.ProgramSequence("GetFileAttributesA", {0x10, RawLayer::Os::InvalidFileAttributes});
     os.Program("GetFileAttributesW", 0x2021);
-    EXPECT_EQ(QueryFileAttributes(ShiftJis("C:\\dir")), 0x10u);
-    EXPECT_EQ(QueryFileAttributes(ShiftJis("C:\\missing")), RawLayer::Os::InvalidFileAttributes);
-    EXPECT_EQ(QueryFileAttributes(Wide(u"C:\\file")), 0x2021u);
+    EXPECT_EQ(QueryFileAttributes(TextOf("C:\\dir")), 0x10u);
+    EXPECT_EQ(QueryFileAttributes(TextOf("C:\\missing")), RawLayer::Os::InvalidFileAttributes);
+    EXPECT_EQ(QueryFileAttributes(WideOf(u"C:\\file")), 0x2021u);
 }
 
 }  // namespace

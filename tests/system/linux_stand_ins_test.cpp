@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "platform/linux/stand_ins.h"
-#include "tests/system/system_texts.h"
 
 namespace {
 

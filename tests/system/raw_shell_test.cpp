@@ -8,7 +8,7 @@
 #include "library/system/shell_launch.h"
 #include "tests/support/recording_boundary.h"
 #include "tests/support/switchable_boundary.h"
-#include "tests/system/system_texts.h"
+#include "tests/support/text_samples.h"
 
 namespace {
 
@@ -18,8 +18,8 @@ using RawLayer::RawShell;
 using RawLayer::RawString;
 using RawLayer::Os::Handle;
 using RawLayer::Testing::RecordingBoundary;
-using RawLayer::Testing::ShiftJis;
-using RawLayer::Testing::Wide;
+using RawLayer::Testing::TextOf;
+using RawLayer::Testing::WideOf;
 
 const Handle launched = reinterpret_cast<Handle>(RecordingBoundary::ProcessHandle);
 const std::string closeLaunched = "CloseHandle(0x5050)";
@@ -43,7 +43,7 @@ void ProgramLaunches(RecordingBoundary& os) {
 }
 
 TEST(raw_shell_test, a_new_object_holds_no_process_and_shares_its_file) {
-    RawString file = ShiftJis("readme.txt");
+    RawString file = TextOf("readme.txt");
     RawShell shell(file);
     EXPECT_EQ(shell.process, NoProcess);
     EXPECT_EQ(shell.processId, 0u);
@@ -58,7 +58,7 @@ TEST(raw_shell_test, a_launch_keeps_the_process_handle_and_its_id) {
     RecordingBoundary os;
     ProgramLaunches(os);
     {
-        RawShell shell(ShiftJis("readme.txt"));
+        RawShell shell(TextOf("readme.txt"));
         EXPECT_TRUE(shell.Execute(shell.parameters, EmptyText()));
         EXPECT_EQ(shell.process, launched);
         EXPECT_EQ(shell.processId, 4242u);
@@ -74,12 +74,12 @@ TEST(raw_shell_test, first_is_the_parameters_of_a_file_and_the_target_without_on
     RecordingBoundary os;
     ProgramLaunches(os);
     {
-        RawShell withFile(ShiftJis("tool.exe"));
-        withFile.directory = ShiftJis("C:\\work");
+        RawShell withFile(TextOf("tool.exe"));
+        withFile.directory = TextOf("C:\\work");
         withFile.showCommand = 3;
-        withFile.Execute(ShiftJis("-v"), EmptyText());
+        withFile.Execute(TextOf("-v"), EmptyText());
         RawShell withoutFile(EmptyText());
-        withoutFile.Execute(ShiftJis("notepad.exe"), EmptyText());
+        withoutFile.Execute(TextOf("notepad.exe"), EmptyText());
     }
     EXPECT_EQ(os.CallsOf({"ShellExecuteExA"}),
               (std::vector<std::string>{NarrowLaunch("tool.exe", "-v", "C:\\\\work", 3),
@@ -90,7 +90,7 @@ TEST(raw_shell_test, a_second_launch_closes_the_first_handle_before_it_starts) {
     RecordingBoundary os;
     ProgramLaunches(os);
     os.ProgramSequence("GetProcessId", {4242, 4343});
-    RawShell shell(Wide(u"readme.txt"));
+    RawShell shell(WideOf(u"readme.txt"));
     EXPECT_TRUE(shell.Execute(EmptyText(), EmptyText()));
     EXPECT_TRUE(shell.Execute(EmptyText(), EmptyText()));
     EXPECT_EQ(shell.processId, 4343u);
@@ -106,7 +106,7 @@ TEST(raw_shell_test, a_failed_second_launch_leaves_no_handle_and_keeps_the_first
     ProgramLaunches(os);
     os.ProgramSequence("ShellExecuteExA", {1, 0});
     {
-        RawShell shell(ShiftJis("readme.txt"));
+        RawShell shell(TextOf("readme.txt"));
         EXPECT_TRUE(shell.Execute(EmptyText(), EmptyText()));
         EXPECT_FALSE(shell.Execute(EmptyText(), EmptyText()));
         EXPECT_EQ(shell.process, NoProcess);
@@ -122,8 +122,8 @@ TEST(raw_shell_test, an_object_without_a_process_closes_nothing) {
     RecordingBoundary os;
     os.Program("ShellExecuteExA", 0);
     {
-        RawShell unused(ShiftJis("readme.txt"));
-        RawShell failed(ShiftJis("missing.txt"));
+        RawShell unused(TextOf("readme.txt"));
+        RawShell failed(TextOf("missing.txt"));
         EXPECT_FALSE(failed.Execute(EmptyText(), EmptyText()));
         EXPECT_EQ(failed.processId, 0u);
     }
@@ -161,7 +161,7 @@ TEST(raw_shell_test, a_launch_that_starts_no_process_reports_failure) {
     bool result = true;
     RawLayer::Os::Handle process = launched;
     {
-        RawShell shell(ShiftJis("readme.txt"));
+        RawShell shell(TextOf("readme.txt"));
         result = shell.Execute(EmptyText(), EmptyText());
         process = shell.process;
     }

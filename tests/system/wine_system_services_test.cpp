@@ -13,7 +13,7 @@
 #include "library/system/file_attributes.h"
 #include "library/system/raw_shell.h"
 #include "library/system/shell_launch.h"
-#include "tests/system/system_texts.h"
+#include "tests/support/text_samples.h"
 
 namespace {
 
@@ -25,12 +25,8 @@ using RawLayer::RawShell;
 using RawLayer::RawString;
 using RawLayer::Os::FileAttributeDirectory;
 using RawLayer::Os::InvalidFileAttributes;
-using RawLayer::Testing::Bytes;
-using RawLayer::Testing::ShiftJis;
-using RawLayer::Testing::Wide;
+using namespace RawLayer::Testing;
 
-const std::string aShiftJis = "\x82\xA0";                     // あ
-const std::string nihonShiftJis = "\x93\xFA\x96\x7B";         // 日本
 const std::string iShiftJis = "\x82\xA2";                     // い, never created
 const std::wstring nihongo = L"\u65E5\u672C\u8A9E";           // 日本語
 const std::wstring folderName = L"\u30D5\u30A9\u30EB\u30C0";  // フォルダ
@@ -87,13 +83,13 @@ TEST(wine_file_attributes_test, ascii_paths_go_through_the_narrow_call) {
     folder.Folder(L"sub");
     std::string base = folder.Narrow();
 
-    EXPECT_EQ(QueryFileAttributes(ShiftJis(base + "\\sub")) & FileAttributeDirectory,
+    EXPECT_EQ(QueryFileAttributes(TextOf(base + "\\sub")) & FileAttributeDirectory,
               FileAttributeDirectory);
-    std::uint32_t file = QueryFileAttributes(ShiftJis(base + "\\readme.txt"));
+    std::uint32_t file = QueryFileAttributes(TextOf(base + "\\readme.txt"));
     EXPECT_NE(file, InvalidFileAttributes);
     EXPECT_EQ(file & FileAttributeDirectory, 0u);
-    EXPECT_EQ(QueryFileAttributes(ShiftJis(base + "\\missing.txt")), InvalidFileAttributes);
-    EXPECT_EQ(QueryFileAttributes(Bytes(RawEncoding::Utf8, base + "/readme.txt")), file);
+    EXPECT_EQ(QueryFileAttributes(TextOf(base + "\\missing.txt")), InvalidFileAttributes);
+    EXPECT_EQ(QueryFileAttributes(TextOf(base + "/readme.txt", RawEncoding::Utf8)), file);
     EXPECT_EQ(QueryFileAttributes(EmptyText()), InvalidFileAttributes);
 }
 
@@ -104,19 +100,18 @@ TEST(wine_file_attributes_test, ascii_paths_go_through_the_narrow_call) {
 TEST(wine_file_attributes_test, shift_jis_paths_go_unconverted_through_the_narrow_call) {
     TemporaryFolder folder;
     std::string base = folder.Narrow();
-    std::string file = base + "\\" + aShiftJis + ".txt";
+    std::string file = base + "\\" + hiraganaAShiftJis + ".txt";
     std::string directory = base + "\\" + nihonShiftJis;
     CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(CreateDirectoryA(directory.c_str(), nullptr));
 
-    std::uint32_t fileAttributes = QueryFileAttributes(ShiftJis(file));
+    std::uint32_t fileAttributes = QueryFileAttributes(TextOf(file));
     EXPECT_NE(fileAttributes, InvalidFileAttributes);
     EXPECT_EQ(fileAttributes & FileAttributeDirectory, 0u);
-    EXPECT_EQ(QueryFileAttributes(ShiftJis(directory)) & FileAttributeDirectory,
+    EXPECT_EQ(QueryFileAttributes(TextOf(directory)) & FileAttributeDirectory,
               FileAttributeDirectory);
-    EXPECT_EQ(QueryFileAttributes(ShiftJis(base + "\\" + iShiftJis + ".txt")),
-              InvalidFileAttributes);
+    EXPECT_EQ(QueryFileAttributes(TextOf(base + "\\" + iShiftJis + ".txt")), InvalidFileAttributes);
     if (GetACP() == 932) {
         EXPECT_NE(GetFileAttributesW((folder.path + L"\\\u3042.txt").c_str()),
                   InvalidFileAttributes);
@@ -128,18 +123,18 @@ TEST(wine_file_attributes_test, japanese_wide_and_converted_paths_go_through_the
     std::wstring file = folder.File(nihongo + L".txt");
     std::wstring directory = folder.Folder(folderName);
 
-    std::uint32_t fileAttributes = QueryFileAttributes(Wide(Units(file)));
+    std::uint32_t fileAttributes = QueryFileAttributes(WideOf(Units(file)));
     EXPECT_NE(fileAttributes, InvalidFileAttributes);
     EXPECT_EQ(fileAttributes & FileAttributeDirectory, 0u);
-    EXPECT_EQ(QueryFileAttributes(Wide(Units(directory))) & FileAttributeDirectory,
+    EXPECT_EQ(QueryFileAttributes(WideOf(Units(directory))) & FileAttributeDirectory,
               FileAttributeDirectory);
-    EXPECT_EQ(QueryFileAttributes(Wide(Units(folder.path + L"\\\u3044.txt"))),
+    EXPECT_EQ(QueryFileAttributes(WideOf(Units(folder.path + L"\\\u3044.txt"))),
               InvalidFileAttributes);
     // 日本語.txt in UTF-8 and in UTF-16 bytes reaches the same file after conversion.
     std::string utf8 = folder.Narrow() + "\\\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E.txt";
-    EXPECT_EQ(QueryFileAttributes(Bytes(RawEncoding::Utf8, utf8)), fileAttributes);
+    EXPECT_EQ(QueryFileAttributes(TextOf(utf8, RawEncoding::Utf8)), fileAttributes);
     std::string utf16(reinterpret_cast<const char*>(file.data()), file.size() * 2);
-    EXPECT_EQ(QueryFileAttributes(Bytes(RawEncoding::Utf16LittleEndian, utf16)), fileAttributes);
+    EXPECT_EQ(QueryFileAttributes(TextOf(utf16, RawEncoding::Utf16LittleEndian)), fileAttributes);
 }
 
 // Makes the test viewer beside this program the handler of .txt files while it lives, and
@@ -215,10 +210,10 @@ TEST(wine_shell_test, a_text_file_opens_in_its_viewer_through_either_call) {
     std::wstring ascii = folder.File(L"read me.txt");
     std::wstring japanese = folder.File(nihongo + L".txt");
 
-    std::wstring seen = OpenAndWait(ShiftJis(folder.Narrow() + "\\read me.txt"), log);
+    std::wstring seen = OpenAndWait(TextOf(folder.Narrow() + "\\read me.txt"), log);
     EXPECT_NE(seen.find(L"\"" + ascii + L"\""), std::wstring::npos)
         << std::string(seen.begin(), seen.end());
-    seen = OpenAndWait(Wide(Units(japanese)), log);
+    seen = OpenAndWait(WideOf(Units(japanese)), log);
     EXPECT_NE(seen.find(L"\"" + japanese + L"\""), std::wstring::npos);
 }
 
@@ -229,7 +224,7 @@ TEST(wine_shell_test, environment_variables_in_the_file_are_expanded) {
     std::wstring file = folder.File(L"readme.txt");
     SetEnvironmentVariableW(L"VELMORAN_TEST_FOLDER", folder.path.c_str());
 
-    std::wstring seen = OpenAndWait(ShiftJis("%VELMORAN_TEST_FOLDER%\\readme.txt"), log);
+    std::wstring seen = OpenAndWait(TextOf("%VELMORAN_TEST_FOLDER%\\readme.txt"), log);
     SetEnvironmentVariableW(L"VELMORAN_TEST_FOLDER", nullptr);
     EXPECT_NE(seen.find(L"\"" + file + L"\""), std::wstring::npos);
 }
@@ -276,8 +271,8 @@ class DialogWatch {
 TEST(wine_shell_test, a_missing_file_fails_without_a_dialog_or_a_handle) {
     TemporaryFolder folder;
     const RawString documents[] = {
-        ShiftJis(folder.Narrow() + "\\missing.txt"),
-        Wide(Units(folder.path + L"\\\u3044.txt")),
+        TextOf(folder.Narrow() + "\\missing.txt"),
+        WideOf(Units(folder.path + L"\\\u3044.txt")),
     };
     for (const RawString& document : documents) {
         DialogWatch watch;

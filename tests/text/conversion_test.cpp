@@ -8,7 +8,7 @@
 #include "library/text/raw_string.h"
 #include "library/text/raw_string_body.h"
 #include "tests/support/recording_boundary.h"
-#include "tests/text/text_samples.h"
+#include "tests/support/text_samples.h"
 
 namespace {
 
@@ -284,14 +284,6 @@ struct CodePageRow {
     std::string targetBytes;  // for a Wide target, UTF-16LE bytes
 };
 
-RawString MakeText(RawEncoding encoding, const std::string& bytes) {
-    if (encoding != RawEncoding::Wide) {
-        return TextOf(bytes, encoding);
-    }
-    RawString littleEndian = TextOf(bytes, RawEncoding::Utf16LittleEndian);
-    return RawString(littleEndian, RawEncoding::Wide);
-}
-
 std::string BytesIn(const RawString& text) {
     if (text.Encoding() != RawEncoding::Wide) {
         return BytesOf(text);
@@ -333,7 +325,7 @@ const CodePageRow codePageRows[] = {
 TEST(conversion_test, code_page_texts_convert_through_the_system_converters) {
     for (const CodePageRow& row : codePageRows) {
         SCOPED_TRACE(row.name);
-        RawString source = MakeText(row.source, row.sourceBytes);
+        RawString source = TextIn(row.source, row.sourceBytes);
         RawString converted(source, row.target);
         EXPECT_EQ(BytesIn(converted), row.targetBytes);
         ExpectExactConversion(converted, row.target);

@@ -8,6 +8,7 @@
 
 #include "platform/boundary.h"
 #include "tests/support/recording_boundary.h"
+#include "tests/support/text_samples.h"
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -19,18 +20,12 @@ namespace {
 
 using RawLayer::RawEncoding;
 using RawLayer::RawString;
+using RawLayer::Testing::RawBytesOf;
+using RawLayer::Testing::RawUnitsOf;
 using RawLayer::Testing::RecordingBoundary;
 using Calls = std::vector<std::string>;
 
 const Calls moduleCalls = {"GetModuleFileNameA", "GetModuleFileNameW"};
-
-std::string Bytes(const RawString& text) {
-    return std::string(text.NarrowText(), static_cast<std::size_t>(text.Length()));
-}
-
-std::u16string Units(const RawString& text) {
-    return std::u16string(text.WideText(), static_cast<std::size_t>(text.Length()));
-}
 
 // A path of exactly the given number of characters.
 std::string PathOfLength(std::size_t length) {
@@ -71,7 +66,7 @@ TEST(module_path_test, narrow_module_paths_of_any_length_come_back_whole_and_unt
             RecordingBoundary os;
             os.ProgramModuleFileNameA(PathOfLength(row.length));
             RawString path = RawLayer::ModulePath(encoding);
-            EXPECT_EQ(Bytes(path), PathOfLength(row.length)) << row.length;
+            EXPECT_EQ(RawBytesOf(path), PathOfLength(row.length)) << row.length;
             EXPECT_EQ(path.Encoding(), encoding);
             EXPECT_LE(path.Length(), path.Capacity());
             EXPECT_EQ(os.CallsOf(moduleCalls), Asked("GetModuleFileNameA", row.narrowSizes))
@@ -87,7 +82,7 @@ TEST(module_path_test, wide_module_paths_of_any_length_come_back_whole) {
         RecordingBoundary os;
         os.ProgramModuleFileNameW(expected);
         RawString path = RawLayer::ModulePath(RawEncoding::Wide);
-        EXPECT_EQ(Units(path), expected) << row.length;
+        EXPECT_EQ(RawUnitsOf(path), expected) << row.length;
         EXPECT_EQ(path.Encoding(), RawEncoding::Wide);
         EXPECT_EQ(os.CallsOf(moduleCalls), Asked("GetModuleFileNameW", row.wideSizes))
             << row.length;
@@ -102,7 +97,7 @@ TEST(module_path_test, a_narrow_count_just_short_of_the_buffer_is_not_taken_as_t
         RecordingBoundary os;
         os.ProgramModuleFileNameA(whole);
         os.ProgramSequence("GetModuleFileNameA", {shortCount});
-        EXPECT_EQ(Bytes(RawLayer::ModulePath(RawEncoding::ShiftJis)), whole) << shortCount;
+        EXPECT_EQ(RawBytesOf(RawLayer::ModulePath(RawEncoding::ShiftJis)), whole) << shortCount;
         EXPECT_EQ(os.CallsOf(moduleCalls), Asked("GetModuleFileNameA", {261, 521}));
     }
 }
@@ -154,15 +149,15 @@ TEST(module_path_test, other_encodings_go_through_the_wide_call) {
     os.ProgramModuleFileNameW(path);
 
     RawString little = RawLayer::ModulePath(RawEncoding::Utf16LittleEndian);
-    EXPECT_EQ(Bytes(little), std::string("C\0:\0\\\0\xBD\x30\x68\x88\\\0p\0.\0e\0x\0e\0", 22));
+    EXPECT_EQ(RawBytesOf(little), std::string("C\0:\0\\\0\xBD\x30\x68\x88\\\0p\0.\0e\0x\0e\0", 22));
     EXPECT_EQ(little.Encoding(), RawEncoding::Utf16LittleEndian);
     RawString big = RawLayer::ModulePath(RawEncoding::Utf16BigEndian);
-    EXPECT_EQ(Bytes(big), std::string("\0C\0:\0\\\x30\xBD\x88\x68\0\\\0p\0.\0e\0x\0e", 22));
+    EXPECT_EQ(RawBytesOf(big), std::string("\0C\0:\0\\\x30\xBD\x88\x68\0\\\0p\0.\0e\0x\0e", 22));
     EXPECT_EQ(os.CallsOf(moduleCalls), Asked("GetModuleFileNameW", {261, 261}));
 
     os.Clear();
     RawString utf8 = RawLayer::ModulePath(RawEncoding::Utf8);
-    EXPECT_EQ(Bytes(utf8), "C:\\\xE3\x82\xBD\xE8\xA1\xA8\\p.exe");
+    EXPECT_EQ(RawBytesOf(utf8), "C:\\\xE3\x82\xBD\xE8\xA1\xA8\\p.exe");
     EXPECT_EQ(utf8.Encoding(), RawEncoding::Utf8);
     EXPECT_EQ(os.CallsOf(moduleCalls), Asked("GetModuleFileNameW", {261}));
 }
@@ -203,9 +198,9 @@ void ExpectSystemText(const RawString& part, const std::u16string& wide, const s
     bool exact = AnsiRoundTrip(wide) == wide;
     ASSERT_EQ(part.Encoding(), exact ? RawEncoding::ShiftJis : RawEncoding::Wide) << name;
     if (exact) {
-        EXPECT_EQ(Bytes(part), Ansi(wide)) << name;
+        EXPECT_EQ(RawBytesOf(part), Ansi(wide)) << name;
     } else {
-        EXPECT_EQ(Units(part), wide) << name;
+        EXPECT_EQ(RawUnitsOf(part), wide) << name;
     }
 }
 
@@ -264,14 +259,14 @@ std::string ProgramFile() {
 TEST(module_path_test, the_test_programs_own_path_directory_and_name) {
     const std::string program = ProgramFile();
     ASSERT_FALSE(program.empty());
-    EXPECT_EQ(Bytes(RawLayer::ModulePath(RawEncoding::ShiftJis)), program);
-    EXPECT_EQ(Bytes(RawLayer::ModuleDirectory()), program.substr(0, program.rfind('/')));
-    EXPECT_EQ(Bytes(RawLayer::ModuleBaseName()), "module_path_test");
+    EXPECT_EQ(RawBytesOf(RawLayer::ModulePath(RawEncoding::ShiftJis)), program);
+    EXPECT_EQ(RawBytesOf(RawLayer::ModuleDirectory()), program.substr(0, program.rfind('/')));
+    EXPECT_EQ(RawBytesOf(RawLayer::ModuleBaseName()), "module_path_test");
 
     // Build directories are plain ASCII, so each byte is one wide unit.
-    EXPECT_EQ(Units(RawLayer::ModulePath(RawEncoding::Wide)),
+    EXPECT_EQ(RawUnitsOf(RawLayer::ModulePath(RawEncoding::Wide)),
               std::u16string(program.begin(), program.end()));
-    EXPECT_EQ(Bytes(RawLayer::ModulePath(RawEncoding::Utf8)), program);
+    EXPECT_EQ(RawBytesOf(RawLayer::ModulePath(RawEncoding::Utf8)), program);
 }
 #endif
 

@@ -11,7 +11,7 @@
 #include "library/text/raw_string_body.h"
 #include "tests/support/failing_allocator.h"
 #include "tests/support/recording_boundary.h"
-#include "tests/text/text_samples.h"
+#include "tests/support/text_samples.h"
 
 namespace {
 

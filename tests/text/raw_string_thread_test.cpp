@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "library/text/raw_string.h"
-#include "tests/text/text_samples.h"
+#include "tests/support/text_samples.h"
 
 namespace {
 

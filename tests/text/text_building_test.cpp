@@ -8,6 +8,8 @@
 #include <new>
 #include <string>
 
+#include "tests/support/text_samples.h"
+
 namespace {
 
 using RawLayer::EmptyText;
@@ -15,19 +17,7 @@ using RawLayer::RawEncoding;
 using RawLayer::RawRange;
 using RawLayer::RawStorageKind;
 using RawLayer::RawString;
-
-// A text of its own (Owned, capacity = length) holding the bytes.
-RawString Narrow(const std::string& bytes, RawEncoding encoding = RawEncoding::ShiftJis) {
-    RawString borrowed =
-        RawString::Borrow(bytes.data(), static_cast<std::int32_t>(bytes.size()), encoding);
-    return RawString(encoding, borrowed, {0, borrowed.Length()});
-}
-
-RawString Wide(const std::u16string& units) {
-    RawString borrowed =
-        RawString::Borrow(units.data(), static_cast<std::int32_t>(units.size()), RawEncoding::Wide);
-    return RawString(RawEncoding::Wide, borrowed, {0, borrowed.Length()});
-}
+using namespace RawLayer::Testing;
 
 // The units of the text followed by the unit at its length, which must be the terminator.
 std::u16string UnitsWithTerminator(const RawString& text) {
@@ -43,33 +33,33 @@ std::u16string Terminated(std::u16string units) {
 }
 
 TEST(text_building_test, append_char_stores_the_low_byte_into_narrow_text_and_the_unit_into_wide) {
-    RawString narrow = Narrow("ab");
+    RawString narrow = ExactTextOf("ab");
     RawLayer::AppendChar(narrow, 0x263A);
     EXPECT_EQ(UnitsWithTerminator(narrow), Terminated(u"ab\x3A"));
 
-    RawString wide = Wide(u"ab");
+    RawString wide = ExactWideOf(u"ab");
     RawLayer::AppendChar(wide, 0x263A);
     EXPECT_EQ(UnitsWithTerminator(wide), Terminated(u"ab\u263A"));
 }
 
 TEST(text_building_test, append_range_copies_units_in_the_receivers_width) {
-    RawString narrow = Narrow("x");
-    RawLayer::AppendRange(narrow, Wide(u"a\u263Ab"), {1, 3});
+    RawString narrow = ExactTextOf("x");
+    RawLayer::AppendRange(narrow, ExactWideOf(u"a\u263Ab"), {1, 3});
     EXPECT_EQ(UnitsWithTerminator(narrow), Terminated(u"x\x3A"
                                                       u"b"));
 
-    RawString wide = Wide(u"x");
-    RawLayer::AppendRange(wide, Narrow("\xE9\x83\x5C"), {0, 3});
+    RawString wide = ExactWideOf(u"x");
+    RawLayer::AppendRange(wide, ExactTextOf("\xE9\x83\x5C"), {0, 3});
     EXPECT_EQ(UnitsWithTerminator(wide), Terminated(u"x\u00E9\u0083\u005C"));
 }
 
 TEST(text_building_test, append_range_of_an_empty_or_inverted_range_does_not_touch_the_text) {
-    const RawString source = Narrow("source");
+    const RawString source = ExactTextOf("source");
     const RawRange ranges[] = {
         {2, 2}, {3, 1}, {0, -1}, {1, std::numeric_limits<std::int32_t>::min()}};
     for (const RawRange& range : ranges) {
         // Shared: making it writable would give it a body of its own.
-        RawString text = Narrow("abc");
+        RawString text = ExactTextOf("abc");
         RawString other = text;
         const RawLayer::RawStringBody* body = &text.Body();
         RawLayer::AppendRange(text, source, range);
@@ -90,7 +80,7 @@ struct GrowthRow {
 };
 
 TEST(text_building_test, appends_grow_a_short_text_by_the_growth_rule_and_keep_room_that_suffices) {
-    const RawString one = Narrow("z");
+    const RawString one = ExactTextOf("z");
     const GrowthRow appends[] = {
         {"AppendChar", [](RawString& text) { RawLayer::AppendChar(text, 'z'); }},
         {"AppendRange",
@@ -111,7 +101,7 @@ TEST(text_building_test, appends_grow_a_short_text_by_the_growth_rule_and_keep_r
     for (const GrowthRow& append : appends) {
         for (const Case& growth : cases) {
             RawString text =
-                growth.length == 0 ? RawString() : Narrow(std::string(growth.length, 'a'));
+                growth.length == 0 ? RawString() : ExactTextOf(std::string(growth.length, 'a'));
             ASSERT_EQ(text.Capacity(), growth.length);
             append.appendOne(text);
             EXPECT_EQ(text.Length(), growth.length + 1) << append.append;
@@ -129,38 +119,39 @@ TEST(text_building_test, appends_grow_a_short_text_by_the_growth_rule_and_keep_r
 }
 
 TEST(text_building_test, append_strings_reserves_once_for_all_pieces) {
-    RawString text = Narrow("ab");
+    RawString text = ExactTextOf("ab");
     const std::string a(100, 'a'), b(50, 'b'), c(30, 'c'), d(20, 'd');
-    RawLayer::AppendStrings(text, Narrow(a), Narrow(b), Narrow(c), EmptyText(), Narrow(d));
+    RawLayer::AppendStrings(text, ExactTextOf(a), ExactTextOf(b), ExactTextOf(c), EmptyText(),
+                            ExactTextOf(d));
     EXPECT_EQ(text.Length(), 202);
     // Growing piece by piece would have stopped at 224 (the room for 102).
     EXPECT_EQ(text.Capacity(), 504);
-    EXPECT_TRUE(text.Equals(Narrow("ab" + a + b + c + d)));
+    EXPECT_TRUE(text.Equals(ExactTextOf("ab" + a + b + c + d)));
 }
 
 TEST(text_building_test, append_strings_takes_the_pieces_lengths_before_appending) {
-    RawString text = Narrow("ab");
+    RawString text = ExactTextOf("ab");
     RawLayer::AppendStrings(text, text, text, EmptyText(), text, EmptyText());
-    EXPECT_TRUE(text.Equals(Narrow("abababab")));
+    EXPECT_TRUE(text.Equals(ExactTextOf("abababab")));
     EXPECT_EQ(text.Body().UnitAt(8), 0);
 
     // A piece that shares the receiver's body keeps its text.
-    RawString receiver = Narrow("xy");
+    RawString receiver = ExactTextOf("xy");
     RawString copy = receiver;
     RawLayer::AppendStrings(receiver, copy, copy, copy, copy, copy);
-    EXPECT_TRUE(receiver.Equals(Narrow("xyxyxyxyxyxy")));
-    EXPECT_TRUE(copy.Equals(Narrow("xy")));
+    EXPECT_TRUE(receiver.Equals(ExactTextOf("xyxyxyxyxyxy")));
+    EXPECT_TRUE(copy.Equals(ExactTextOf("xy")));
 }
 
 TEST(text_building_test, append_strings_of_mixed_widths_and_empty_first_piece) {
-    RawString narrow = Narrow("<");
-    RawLayer::AppendStrings(narrow, EmptyText(), Wide(u"\u263A"), Narrow("b"), EmptyText(),
-                            Narrow(">"));
+    RawString narrow = ExactTextOf("<");
+    RawLayer::AppendStrings(narrow, EmptyText(), ExactWideOf(u"\u263A"), ExactTextOf("b"),
+                            EmptyText(), ExactTextOf(">"));
     EXPECT_EQ(UnitsWithTerminator(narrow), Terminated(u"<\x3A"
                                                       u"b>"));
 
-    RawString wide = Wide(u"<");
-    RawLayer::AppendStrings(wide, Narrow("\xE9"), EmptyText(), EmptyText(), EmptyText(),
+    RawString wide = ExactWideOf(u"<");
+    RawLayer::AppendStrings(wide, ExactTextOf("\xE9"), EmptyText(), EmptyText(), EmptyText(),
                             EmptyText());
     EXPECT_EQ(UnitsWithTerminator(wide), Terminated(u"<\u00E9"));
 
@@ -190,13 +181,13 @@ TEST(text_building_test, append_integer_writes_signed_decimal_digits) {
         {"NoTag_", 1, "NoTag_1"},
     };
     for (const IntegerRow& row : rows) {
-        RawString text = Narrow(row.prefix);
+        RawString text = ExactTextOf(row.prefix);
         RawLayer::AppendInteger(text, row.value);
-        EXPECT_TRUE(text.Equals(Narrow(row.expected))) << row.expected;
+        EXPECT_TRUE(text.Equals(ExactTextOf(row.expected))) << row.expected;
         EXPECT_EQ(text.Length(), static_cast<std::int32_t>(row.expected.size()));
         EXPECT_EQ(text.Body().UnitAt(text.Length()), 0) << row.expected;
 
-        RawString wide = Wide(std::u16string(row.prefix.begin(), row.prefix.end()));
+        RawString wide = ExactWideOf(std::u16string(row.prefix.begin(), row.prefix.end()));
         RawLayer::AppendInteger(wide, row.value);
         EXPECT_EQ(UnitsWithTerminator(wide),
                   Terminated(std::u16string(row.expected.begin(), row.expected.end())));
@@ -204,7 +195,7 @@ TEST(text_building_test, append_integer_writes_signed_decimal_digits) {
 }
 
 TEST(text_building_test, append_integer_reserves_exactly_length_plus_67_when_short) {
-    RawString tag = Narrow("NoTag_");
+    RawString tag = ExactTextOf("NoTag_");
     RawLayer::AppendInteger(tag, 1);
     EXPECT_EQ(tag.Capacity(), 6 + 67);
 
@@ -214,36 +205,37 @@ TEST(text_building_test, append_integer_reserves_exactly_length_plus_67_when_sho
 
     // One unit short of length + 67: reserved anew, exactly.
     RawString nearly(RawEncoding::ShiftJis, 69);
-    RawLayer::AppendStrings(nearly, Narrow("abc"), EmptyText(), EmptyText(), EmptyText(),
+    RawLayer::AppendStrings(nearly, ExactTextOf("abc"), EmptyText(), EmptyText(), EmptyText(),
                             EmptyText());
     RawLayer::AppendInteger(nearly, 42);
     EXPECT_EQ(nearly.Capacity(), 70);
 
     // Enough room: kept, same buffer.
     RawString roomy(RawEncoding::ShiftJis, 70);
-    RawLayer::AppendStrings(roomy, Narrow("abc"), EmptyText(), EmptyText(), EmptyText(),
+    RawLayer::AppendStrings(roomy, ExactTextOf("abc"), EmptyText(), EmptyText(), EmptyText(),
                             EmptyText());
     const void* buffer = roomy.Text();
     RawLayer::AppendInteger(roomy, 42);
     EXPECT_EQ(roomy.Capacity(), 70);
     EXPECT_EQ(roomy.Text(), buffer);
-    EXPECT_TRUE(roomy.Equals(Narrow("abc42")));
+    EXPECT_TRUE(roomy.Equals(ExactTextOf("abc42")));
 
     // A shared receiver gets a text of its own; the other holder keeps "ab".
-    RawString shared = Narrow("ab");
+    RawString shared = ExactTextOf("ab");
     RawString other = shared;
     RawLayer::AppendInteger(shared, 9);
-    EXPECT_TRUE(shared.Equals(Narrow("ab9")));
-    EXPECT_TRUE(other.Equals(Narrow("ab")));
+    EXPECT_TRUE(shared.Equals(ExactTextOf("ab9")));
+    EXPECT_TRUE(other.Equals(ExactTextOf("ab")));
 }
 
 TEST(text_building_test, write_digits_writes_behind_the_length_and_leaves_it_alone) {
     RawString text(RawEncoding::ShiftJis, 30);
-    RawLayer::AppendStrings(text, Narrow("ab"), EmptyText(), EmptyText(), EmptyText(), EmptyText());
+    RawLayer::AppendStrings(text, ExactTextOf("ab"), EmptyText(), EmptyText(), EmptyText(),
+                            EmptyText());
     EXPECT_EQ(RawLayer::WriteDigits(text, 2, 18446744073709551615u), 22);
     EXPECT_EQ(text.Length(), 2);
     text.SetLength(22);
-    EXPECT_TRUE(text.Equals(Narrow("ab18446744073709551615")));
+    EXPECT_TRUE(text.Equals(ExactTextOf("ab18446744073709551615")));
     EXPECT_EQ(RawLayer::WriteDigits(text, 5, 0), 6);
     EXPECT_EQ(text.UnitAt(5), '0');
 }
@@ -261,13 +253,13 @@ TEST(text_building_test, lengths_beyond_32_bits_fail_as_allocation_failure_and_c
     EXPECT_EQ(hugeReceiver.Body().storage, RawStorageKind::Borrowed);
     EXPECT_EQ(hugeReceiver.Text(), some);
 
-    RawString text = Narrow("ab");
+    RawString text = ExactTextOf("ab");
     const void* buffer = text.Text();
     EXPECT_THROW(RawLayer::AppendStrings(text, half, half, EmptyText(), EmptyText(), EmptyText()),
                  std::bad_alloc);
     EXPECT_THROW(RawLayer::AppendRange(text, huge, {0, huge.Length()}), std::bad_alloc);
     EXPECT_EQ(text.Text(), buffer);
-    EXPECT_TRUE(text.Equals(Narrow("ab")));
+    EXPECT_TRUE(text.Equals(ExactTextOf("ab")));
 }
 
 }  // namespace

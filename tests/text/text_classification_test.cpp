@@ -7,7 +7,7 @@
 #include "library/text/character_width.h"
 #include "library/text/literal_encoding.h"
 #include "library/text/raw_string.h"
-#include "tests/text/text_samples.h"
+#include "tests/support/text_samples.h"
 
 namespace {
 
@@ -55,14 +55,6 @@ struct TrailRow {
     std::int32_t position;
     std::int32_t trail;
 };
-
-RawString TextIn(RawEncoding encoding, const std::string& bytes) {
-    if (encoding != RawEncoding::Wide) {
-        return TextOf(bytes, encoding);
-    }
-    RawString littleEndian = TextOf(bytes, RawEncoding::Utf16LittleEndian);
-    return RawString(littleEndian, RawEncoding::Wide);
-}
 
 std::string Text(const char* bytes, std::size_t length) {
     return std::string(bytes, length);
