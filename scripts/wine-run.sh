@@ -5,4 +5,15 @@ set -euo pipefail
 if [ -z "${WINEPREFIX:-}" ] || [ -z "${DISPLAY:-}" ]; then
     exec "$(dirname "$0")/wine-session.sh" "$0" "$@"
 fi
-exec wine "$@"
+
+# A crash of the program itself ends it with a Windows exception code. A Unix segmentation
+# fault (status 139) is Wine's own process dying, seen here now and then as a program exits;
+# such a run is repeated once rather than blamed on the program.
+status=0
+wine "$@" || status=$?
+if [ "$status" -eq 139 ]; then
+    echo "wine-run.sh: Wine itself crashed (status 139); running $1 again" >&2
+    status=0
+    wine "$@" || status=$?
+fi
+exit "$status"
