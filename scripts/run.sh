@@ -10,8 +10,14 @@ for preset in native windows; do
     cmake --build --preset "$preset"
 done
 
+program=(build/native/launcher/velmoran)
 if [ "${1:-}" = "--wine" ]; then
     shift
-    exec scripts/wine-run.sh build/windows/shipped/launcher/Velmoran.exe "$@"
+    program=(scripts/wine-run.sh build/windows/shipped/launcher/Velmoran.exe)
 fi
-exec build/native/launcher/velmoran "$@"
+# The program itself is silent; its exit code is what it has to say (0 done, 1 help,
+# 2 refused: natively every action is refused, as Linux has no such service).
+status=0
+"${program[@]}" "$@" || status=$?
+echo "exit code $status"
+exit "$status"
