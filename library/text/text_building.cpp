@@ -18,6 +18,20 @@ std::int32_t CheckedLength(std::int64_t length) {
     return static_cast<std::int32_t>(length);
 }
 
+// Divides the value by ten and returns the remainder, sixteen bits at a time: a 32-bit
+// program would otherwise carry the runtime's 64-bit division routines for this one loop.
+std::uint32_t DivideByTen(std::uint64_t& value) {
+    std::uint64_t quotient = 0;
+    std::uint32_t remainder = 0;
+    for (int shift = 48; shift >= 0; shift -= 16) {
+        std::uint32_t part = remainder << 16 | static_cast<std::uint32_t>(value >> shift & 0xFFFF);
+        quotient |= std::uint64_t{part / 10} << shift;
+        remainder = part % 10;
+    }
+    value = quotient;
+    return remainder;
+}
+
 // Copies the first count units of the piece; the count is taken before anything is appended,
 // since the piece may be the receiver itself.
 void CopyPiece(RawString& text, const RawString& piece, std::int32_t count) {
@@ -85,8 +99,7 @@ std::int32_t WriteDigits(RawString& text, std::int32_t index, std::uint64_t valu
     RawStringBody& body = text.Body();
     std::int32_t i = index;
     do {
-        body.StoreUnit(i++, static_cast<unsigned char>(DigitTable[value % 10]));
-        value /= 10;
+        body.StoreUnit(i++, static_cast<unsigned char>(DigitTable[DivideByTen(value)]));
     } while (value != 0);
     for (std::int32_t left = index, right = i - 1; left < right; ++left, --right) {
         std::uint16_t unit = body.UnitAt(left);
