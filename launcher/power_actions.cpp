@@ -23,8 +23,8 @@ constexpr std::uint32_t LogoffFlags = 0;
 constexpr std::uint32_t ShutdownReason = 1;
 
 void Broadcast(std::uintptr_t command, std::intptr_t argument) {
-    Os().PostMessageA(reinterpret_cast<RawLayer::Os::Handle>(BroadcastWindow), SystemCommandMessage,
-                      command, argument);
+    Os().PostMessageA(reinterpret_cast<RawLayer::Os::WindowHandle>(BroadcastWindow),
+                      SystemCommandMessage, command, argument);
 }
 
 bool Suspend(bool hibernate) {

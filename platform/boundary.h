@@ -1,7 +1,9 @@
 #pragma once
 // The one door to the operating system: every Windows function the program relies on is
 // called through this table. The Windows build fills it with the real functions, the
-// native build with stand-ins; tests link a variant of Os() that lets them swap it.
+// native build with stand-ins; tests link a variant of Os() that lets them swap it. The
+// entries have the system's own types and calling convention, so that the Windows table holds
+// the system functions themselves wherever their text type allows.
 
 #include <cstdint>
 
@@ -11,54 +13,58 @@ namespace RawLayer::Os {
 
 struct Boundary {
     // user32
-    Bool (*PostMessageA)(Handle window, std::uint32_t message, std::uintptr_t wParam,
-                         std::intptr_t lParam);
-    Bool (*LockWorkStation)();
-    Bool (*ExitWindowsEx)(std::uint32_t flags, std::uint32_t reason);
-    std::int32_t (*MessageBoxA)(Handle owner, const char* text, const char* caption,
-                                std::uint32_t style);
-    std::int32_t (*MessageBoxW)(Handle owner, const WideUnit* text, const WideUnit* caption,
-                                std::uint32_t style);
+    Bool(RAWLAYER_SYSTEM_CALL* PostMessageA)(WindowHandle window, std::uint32_t message,
+                                             std::uintptr_t wParam, LongParam lParam);
+    Bool(RAWLAYER_SYSTEM_CALL* LockWorkStation)();
+    Bool(RAWLAYER_SYSTEM_CALL* ExitWindowsEx)(std::uint32_t flags, Dword reason);
+    int(RAWLAYER_SYSTEM_CALL* MessageBoxA)(WindowHandle owner, const char* text,
+                                           const char* caption, std::uint32_t style);
+    int(RAWLAYER_SYSTEM_CALL* MessageBoxW)(WindowHandle owner, const WideUnit* text,
+                                           const WideUnit* caption, std::uint32_t style);
 
     // advapi32
-    Bool (*OpenProcessToken)(Handle process, std::uint32_t access, Handle* token);
-    Bool (*LookupPrivilegeValueA)(const char* systemName, const char* name, Luid* luid);
-    Bool (*AdjustTokenPrivileges)(Handle token, Bool disableAll, TokenPrivileges* newState,
-                                  std::uint32_t bufferLength, TokenPrivileges* previousState,
-                                  std::uint32_t* returnLength);
-    Bool (*InitiateSystemShutdownExA)(const char* machine, const char* message,
-                                      std::uint32_t timeout, Bool force, Bool reboot,
-                                      std::uint32_t reason);
+    Bool(RAWLAYER_SYSTEM_CALL* OpenProcessToken)(Handle process, Dword access, Handle* token);
+    Bool(RAWLAYER_SYSTEM_CALL* LookupPrivilegeValueA)(const char* systemName, const char* name,
+                                                      Luid* luid);
+    Bool(RAWLAYER_SYSTEM_CALL* AdjustTokenPrivileges)(Handle token, Bool disableAll,
+                                                      TokenPrivileges* newState, Dword bufferLength,
+                                                      TokenPrivileges* previousState,
+                                                      Dword* returnLength);
+    // The texts are not changed; the system declares them writable.
+    Bool(RAWLAYER_SYSTEM_CALL* InitiateSystemShutdownExA)(char* machine, char* message,
+                                                          Dword timeout, Bool force, Bool reboot,
+                                                          Dword reason);
 
     // powrprof: one-byte booleans in and out.
-    std::uint8_t (*SetSuspendState)(std::uint8_t hibernate, std::uint8_t force,
-                                    std::uint8_t wakeupEventsDisabled);
+    std::uint8_t(RAWLAYER_SYSTEM_CALL* SetSuspendState)(std::uint8_t hibernate, std::uint8_t force,
+                                                        std::uint8_t wakeupEventsDisabled);
 
     // shell32
-    Bool (*ShellExecuteExA)(ShellExecuteInfoA* info);
-    Bool (*ShellExecuteExW)(ShellExecuteInfoW* info);
+    Bool(RAWLAYER_SYSTEM_CALL* ShellExecuteExA)(ShellExecuteInfoA* info);
+    Bool(RAWLAYER_SYSTEM_CALL* ShellExecuteExW)(ShellExecuteInfoW* info);
 
     // kernel32
-    const char* (*GetCommandLineA)();
-    std::uint32_t (*GetACP)();
-    Handle (*GetCurrentProcess)();
-    Bool (*CloseHandle)(Handle handle);
-    std::uint32_t (*GetProcessId)(Handle process);
-    std::uint32_t (*GetModuleFileNameA)(Handle module, char* buffer, std::uint32_t size);
-    std::uint32_t (*GetModuleFileNameW)(Handle module, WideUnit* buffer, std::uint32_t size);
-    std::uint32_t (*GetFileAttributesA)(const char* path);
-    std::uint32_t (*GetFileAttributesW)(const WideUnit* path);
-    std::int32_t (*MultiByteToWideChar)(std::uint32_t codePage, std::uint32_t flags,
-                                        const char* source, std::int32_t sourceLength,
-                                        WideUnit* target, std::int32_t targetLength);
-    std::int32_t (*WideCharToMultiByte)(std::uint32_t codePage, std::uint32_t flags,
-                                        const WideUnit* source, std::int32_t sourceLength,
-                                        char* target, std::int32_t targetLength,
-                                        const char* defaultChar, Bool* usedDefault);
-    void (*InitializeCriticalSection)(CriticalSection* section);
-    void (*EnterCriticalSection)(CriticalSection* section);
-    void (*LeaveCriticalSection)(CriticalSection* section);
-    void (*DeleteCriticalSection)(CriticalSection* section);
+    char*(RAWLAYER_SYSTEM_CALL* GetCommandLineA)();
+    std::uint32_t(RAWLAYER_SYSTEM_CALL* GetACP)();
+    Handle(RAWLAYER_SYSTEM_CALL* GetCurrentProcess)();
+    Bool(RAWLAYER_SYSTEM_CALL* CloseHandle)(Handle handle);
+    Dword(RAWLAYER_SYSTEM_CALL* GetProcessId)(Handle process);
+    Dword(RAWLAYER_SYSTEM_CALL* GetModuleFileNameA)(ModuleHandle module, char* buffer, Dword size);
+    Dword(RAWLAYER_SYSTEM_CALL* GetModuleFileNameW)(ModuleHandle module, WideUnit* buffer,
+                                                    Dword size);
+    Dword(RAWLAYER_SYSTEM_CALL* GetFileAttributesA)(const char* path);
+    Dword(RAWLAYER_SYSTEM_CALL* GetFileAttributesW)(const WideUnit* path);
+    int(RAWLAYER_SYSTEM_CALL* MultiByteToWideChar)(std::uint32_t codePage, Dword flags,
+                                                   const char* source, int sourceLength,
+                                                   WideUnit* target, int targetLength);
+    int(RAWLAYER_SYSTEM_CALL* WideCharToMultiByte)(std::uint32_t codePage, Dword flags,
+                                                   const WideUnit* source, int sourceLength,
+                                                   char* target, int targetLength,
+                                                   const char* defaultChar, Bool* usedDefault);
+    void(RAWLAYER_SYSTEM_CALL* InitializeCriticalSection)(CriticalSection* section);
+    void(RAWLAYER_SYSTEM_CALL* EnterCriticalSection)(CriticalSection* section);
+    void(RAWLAYER_SYSTEM_CALL* LeaveCriticalSection)(CriticalSection* section);
+    void(RAWLAYER_SYSTEM_CALL* DeleteCriticalSection)(CriticalSection* section);
 };
 
 // The table of the platform this build runs on.

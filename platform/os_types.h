@@ -17,6 +17,13 @@
 #include <pthread.h>
 #endif
 
+// The calling convention of Windows functions, so that the boundary can hold them directly.
+#ifdef _WIN32
+#define RAWLAYER_SYSTEM_CALL WINAPI
+#else
+#define RAWLAYER_SYSTEM_CALL
+#endif
+
 namespace RawLayer::Os {
 
 // A wide unit is 16 bits in both builds.
@@ -27,6 +34,11 @@ static_assert(sizeof(wchar_t) == sizeof(WideUnit), "Windows wide characters are 
 
 using Bool = BOOL;
 using Handle = HANDLE;
+// The system's own parameter types where they are not the fixed-width ones.
+using Dword = DWORD;
+using WindowHandle = HWND;
+using ModuleHandle = HMODULE;
+using LongParam = LPARAM;
 using Luid = LUID;
 using TokenPrivileges = TOKEN_PRIVILEGES;
 using CriticalSection = CRITICAL_SECTION;
@@ -57,6 +69,10 @@ static_assert(sizeof(ShellExecuteInfoW) == sizeof(SHELLEXECUTEINFOW), "same layo
 #else
 using Bool = std::int32_t;
 using Handle = void*;
+using Dword = std::uint32_t;
+using WindowHandle = void*;
+using ModuleHandle = void*;
+using LongParam = std::intptr_t;
 
 struct Luid {
     std::uint32_t LowPart;

@@ -22,8 +22,9 @@ static_assert(sizeof(Os::ShellExecuteInfoA) == 60 && sizeof(Os::ShellExecuteInfo
 #endif
 
 template <typename CallText, typename Info>
-Os::Handle Launch(Os::Bool (*shellExecute)(Info*), const RawString& verb, const RawString& file,
-                  const RawString& first, const RawString& directory, std::uint8_t showCommand) {
+Os::Handle Launch(Os::Bool(RAWLAYER_SYSTEM_CALL* shellExecute)(Info*), const RawString& verb,
+                  const RawString& file, const RawString& first, const RawString& directory,
+                  std::uint8_t showCommand) {
     bool fileGiven = file.Length() > 0;
     CallText verbText(verb);
     CallText target(fileGiven ? file : first);

@@ -24,7 +24,7 @@ Bool AdjustTokenPrivileges(Handle, Bool, TokenPrivileges*, std::uint32_t, TokenP
                            std::uint32_t*) {
     return 0;
 }
-Bool InitiateSystemShutdownExA(const char*, const char*, std::uint32_t, Bool, Bool, std::uint32_t) {
+Bool InitiateSystemShutdownExA(char*, char*, std::uint32_t, Bool, Bool, std::uint32_t) {
     return 0;
 }
 std::uint8_t SetSuspendState(std::uint8_t, std::uint8_t, std::uint8_t) {

@@ -39,12 +39,14 @@ std::string ReadCommandLine() {
 
 }  // namespace
 
-const char* GetCommandLineA() {
-    static const std::string line = ReadCommandLine();
-    return line.c_str();
+char* GetCommandLineA() {
+    static std::string line = ReadCommandLine();
+    return line.data();
 }
 
-std::uint32_t GetACP() { return NativeAnsiCodePage; }
+std::uint32_t GetACP() {
+    return NativeAnsiCodePage;
+}
 
 Handle GetCurrentProcess() {
     return reinterpret_cast<Handle>(static_cast<std::intptr_t>(-1));

@@ -22,8 +22,8 @@ Bool LookupPrivilegeValueA(const char* systemName, const char* name, Luid* luid)
 Bool AdjustTokenPrivileges(Handle token, Bool disableAll, TokenPrivileges* newState,
                            std::uint32_t bufferLength, TokenPrivileges* previousState,
                            std::uint32_t* returnLength);
-Bool InitiateSystemShutdownExA(const char* machine, const char* message, std::uint32_t timeout,
-                               Bool force, Bool reboot, std::uint32_t reason);
+Bool InitiateSystemShutdownExA(char* machine, char* message, std::uint32_t timeout, Bool force,
+                               Bool reboot, std::uint32_t reason);
 std::uint8_t SetSuspendState(std::uint8_t hibernate, std::uint8_t force,
                              std::uint8_t wakeupEventsDisabled);
 
@@ -37,7 +37,7 @@ Bool ShellExecuteExA(ShellExecuteInfoA* info);
 Bool ShellExecuteExW(ShellExecuteInfoW* info);
 
 // Process: the raw command line, process handles as process ids.
-const char* GetCommandLineA();
+char* GetCommandLineA();
 // The code page that narrow system text is in: NativeAnsiCodePage.
 std::uint32_t GetACP();
 Handle GetCurrentProcess();

@@ -131,7 +131,7 @@ std::vector<const void*> deletedLocks;
 class LockDeletionWatch {
   public:
     LockDeletionWatch() : table(Os::SystemBoundary()) {
-        table.DeleteCriticalSection = [](Os::CriticalSection* section) {
+        table.DeleteCriticalSection = [](Os::CriticalSection* section) RAWLAYER_SYSTEM_CALL {
             deletedLocks.push_back(section);
             Os::SystemBoundary().DeleteCriticalSection(section);
         };

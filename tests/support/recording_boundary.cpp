@@ -46,15 +46,14 @@ bool Recorded(const std::string& function, const std::string& arguments, std::in
 // As the system fills the buffer: a path that does not fit is cut to size - 1 units and
 // terminated, and the full size is returned.
 template <typename Unit>
-std::uint32_t FillModuleFileName(const std::basic_string<Unit>& path, Unit* buffer,
-                                 std::uint32_t size) {
+Os::Dword FillModuleFileName(const std::basic_string<Unit>& path, Unit* buffer, Os::Dword size) {
     if (size == 0) {
         return 0;
     }
     std::size_t count = path.size() < size ? path.size() : size - 1;
     path.copy(buffer, count);
     buffer[count] = 0;
-    return path.size() < size ? static_cast<std::uint32_t>(count) : size;
+    return path.size() < size ? static_cast<Os::Dword>(count) : size;
 }
 
 template <typename Info>
@@ -78,7 +77,8 @@ std::string WideText(const WideUnit* text) {
 }
 
 template <typename Info>
-Bool ShellExecuteRecorded(const char* function, Info* info, Bool (*forward)(Info*),
+Bool ShellExecuteRecorded(const char* function, Info* info,
+                          Bool(RAWLAYER_SYSTEM_CALL* forward)(Info*),
                           std::string (*text)(const decltype(info->lpFile))) {
     std::int64_t result = 0;
     if (Recorded(function, DescribeShellRecord(info, text), &result)) {
@@ -91,51 +91,54 @@ Bool ShellExecuteRecorded(const char* function, Info* info, Bool (*forward)(Info
 }
 
 const Os::Boundary recordingBoundary = {
-    [](Handle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
-        std::int64_t result = 0;
-        if (Recorded(
-                "PostMessageA",
-                Pointer(window) + ", " + Hex(message) + ", " + Hex(wParam) + ", " + Number(lParam),
-                &result)) {
-            return static_cast<Bool>(result);
-        }
-        return System().PostMessageA(window, message, wParam, lParam);
-    },
-    []() {
+    [](Os::WindowHandle window, std::uint32_t message, std::uintptr_t wParam, Os::LongParam lParam)
+        RAWLAYER_SYSTEM_CALL {
+            std::int64_t result = 0;
+            if (Recorded("PostMessageA",
+                         Pointer(window) + ", " + Hex(message) + ", " + Hex(wParam) + ", " +
+                             Number(lParam),
+                         &result)) {
+                return static_cast<Bool>(result);
+            }
+            return System().PostMessageA(window, message, wParam, lParam);
+        },
+    []() RAWLAYER_SYSTEM_CALL {
         std::int64_t result = 0;
         if (Recorded("LockWorkStation", "", &result)) {
             return static_cast<Bool>(result);
         }
         return System().LockWorkStation();
     },
-    [](std::uint32_t flags, std::uint32_t reason) {
+    [](std::uint32_t flags, Os::Dword reason) RAWLAYER_SYSTEM_CALL {
         std::int64_t result = 0;
         if (Recorded("ExitWindowsEx", Hex(flags) + ", " + Hex(reason), &result)) {
             return static_cast<Bool>(result);
         }
         return System().ExitWindowsEx(flags, reason);
     },
-    [](Handle owner, const char* text, const char* caption, std::uint32_t style) {
-        std::int64_t result = 0;
-        if (Recorded(
-                "MessageBoxA",
-                Pointer(owner) + ", " + Quoted(text) + ", " + Quoted(caption) + ", " + Hex(style),
-                &result)) {
-            return static_cast<std::int32_t>(result);
-        }
-        return System().MessageBoxA(owner, text, caption, style);
-    },
-    [](Handle owner, const WideUnit* text, const WideUnit* caption, std::uint32_t style) {
-        std::int64_t result = 0;
-        if (Recorded("MessageBoxW",
-                     Pointer(owner) + ", " + QuotedWide(text) + ", " + QuotedWide(caption) + ", " +
-                         Hex(style),
-                     &result)) {
-            return static_cast<std::int32_t>(result);
-        }
-        return System().MessageBoxW(owner, text, caption, style);
-    },
-    [](Handle process, std::uint32_t access, Handle* token) {
+    [](Os::WindowHandle owner, const char* text, const char* caption, std::uint32_t style)
+        RAWLAYER_SYSTEM_CALL {
+            std::int64_t result = 0;
+            if (Recorded("MessageBoxA",
+                         Pointer(owner) + ", " + Quoted(text) + ", " + Quoted(caption) + ", " +
+                             Hex(style),
+                         &result)) {
+                return static_cast<int>(result);
+            }
+            return System().MessageBoxA(owner, text, caption, style);
+        },
+    [](Os::WindowHandle owner, const WideUnit* text, const WideUnit* caption, std::uint32_t style)
+        RAWLAYER_SYSTEM_CALL {
+            std::int64_t result = 0;
+            if (Recorded("MessageBoxW",
+                         Pointer(owner) + ", " + QuotedWide(text) + ", " + QuotedWide(caption) +
+                             ", " + Hex(style),
+                         &result)) {
+                return static_cast<int>(result);
+            }
+            return System().MessageBoxW(owner, text, caption, style);
+        },
+    [](Handle process, Os::Dword access, Handle* token) RAWLAYER_SYSTEM_CALL {
         std::int64_t result = 0;
         if (Recorded("OpenProcessToken", Pointer(process) + ", " + Hex(access), &result)) {
             if (result != 0) {
@@ -145,7 +148,7 @@ const Os::Boundary recordingBoundary = {
         }
         return System().OpenProcessToken(process, access, token);
     },
-    [](const char* systemName, const char* name, Os::Luid* luid) {
+    [](const char* systemName, const char* name, Os::Luid* luid) RAWLAYER_SYSTEM_CALL {
         std::int64_t result = 0;
         if (Recorded("LookupPrivilegeValueA", Quoted(systemName) + ", " + Quoted(name), &result)) {
             if (result != 0) {
@@ -156,8 +159,8 @@ const Os::Boundary recordingBoundary = {
         }
         return System().LookupPrivilegeValueA(systemName, name, luid);
     },
-    [](Handle token, Bool disableAll, Os::TokenPrivileges* newState, std::uint32_t bufferLength,
-       Os::TokenPrivileges* previousState, std::uint32_t* returnLength) {
+    [](Handle token, Bool disableAll, Os::TokenPrivileges* newState, Os::Dword bufferLength,
+       Os::TokenPrivileges* previousState, Os::Dword* returnLength) RAWLAYER_SYSTEM_CALL {
         std::string state = "null";
         if (newState != nullptr) {
             state = "{count=" + Number(newState->PrivilegeCount) +
@@ -176,8 +179,8 @@ const Os::Boundary recordingBoundary = {
         return System().AdjustTokenPrivileges(token, disableAll, newState, bufferLength,
                                               previousState, returnLength);
     },
-    [](const char* machine, const char* message, std::uint32_t timeout, Bool force, Bool reboot,
-       std::uint32_t reason) {
+    [](char* machine, char* message, Os::Dword timeout, Bool force, Bool reboot,
+       Os::Dword reason) RAWLAYER_SYSTEM_CALL {
         std::int64_t result = 0;
         if (Recorded("InitiateSystemShutdownExA",
                      Quoted(machine) + ", " + Quoted(message) + ", " + Number(timeout) + ", " +
@@ -187,7 +190,8 @@ const Os::Boundary recordingBoundary = {
         }
         return System().InitiateSystemShutdownExA(machine, message, timeout, force, reboot, reason);
     },
-    [](std::uint8_t hibernate, std::uint8_t force, std::uint8_t wakeupEventsDisabled) {
+    [](std::uint8_t hibernate, std::uint8_t force,
+       std::uint8_t wakeupEventsDisabled) RAWLAYER_SYSTEM_CALL {
         std::int64_t result = 0;
         if (Recorded("SetSuspendState",
                      Number(hibernate) + ", " + Number(force) + ", " + Number(wakeupEventsDisabled),
@@ -196,84 +200,85 @@ const Os::Boundary recordingBoundary = {
         }
         return System().SetSuspendState(hibernate, force, wakeupEventsDisabled);
     },
-    [](Os::ShellExecuteInfoA* info) {
+    [](Os::ShellExecuteInfoA* info) RAWLAYER_SYSTEM_CALL {
         return ShellExecuteRecorded("ShellExecuteExA", info, System().ShellExecuteExA, NarrowText);
     },
-    [](Os::ShellExecuteInfoW* info) {
+    [](Os::ShellExecuteInfoW* info) RAWLAYER_SYSTEM_CALL {
         return ShellExecuteRecorded("ShellExecuteExW", info, System().ShellExecuteExW, WideText);
     },
-    []() -> const char* {
+    []() RAWLAYER_SYSTEM_CALL -> char* {
         RecordingBoundary& recorder = RecordingBoundary::Current();
         recorder.Record("GetCommandLineA()");
         if (const std::string* line = recorder.CommandLine()) {
-            return line->c_str();
+            // Writable only in the system's declaration: nothing writes through it.
+            return const_cast<char*>(line->c_str());
         }
         return System().GetCommandLineA();
     },
-    []() {
+    []() RAWLAYER_SYSTEM_CALL {
         std::int64_t result = 0;
         if (Recorded("GetACP", "", &result)) {
             return static_cast<std::uint32_t>(result);
         }
         return System().GetACP();
     },
-    []() {
+    []() RAWLAYER_SYSTEM_CALL {
         std::int64_t result = 0;
         if (Recorded("GetCurrentProcess", "", &result)) {
             return MakeHandle(static_cast<std::uintptr_t>(result));
         }
         return System().GetCurrentProcess();
     },
-    [](Handle handle) {
+    [](Handle handle) RAWLAYER_SYSTEM_CALL {
         std::int64_t result = 0;
         if (Recorded("CloseHandle", Pointer(handle), &result)) {
             return static_cast<Bool>(result);
         }
         return System().CloseHandle(handle);
     },
-    [](Handle process) {
+    [](Handle process) RAWLAYER_SYSTEM_CALL {
         std::int64_t result = 0;
         if (Recorded("GetProcessId", Pointer(process), &result)) {
-            return static_cast<std::uint32_t>(result);
+            return static_cast<Os::Dword>(result);
         }
         return System().GetProcessId(process);
     },
-    [](Handle module, char* buffer, std::uint32_t size) {
+    [](Os::ModuleHandle module, char* buffer, Os::Dword size) RAWLAYER_SYSTEM_CALL {
         std::int64_t result = 0;
         if (Recorded("GetModuleFileNameA", Pointer(module) + ", " + Number(size), &result)) {
-            return static_cast<std::uint32_t>(result);
+            return static_cast<Os::Dword>(result);
         }
         if (const auto* path = RecordingBoundary::Current().ModuleFileNameA()) {
             return FillModuleFileName(*path, buffer, size);
         }
         return System().GetModuleFileNameA(module, buffer, size);
     },
-    [](Handle module, WideUnit* buffer, std::uint32_t size) {
+    [](Os::ModuleHandle module, WideUnit* buffer, Os::Dword size) RAWLAYER_SYSTEM_CALL {
         std::int64_t result = 0;
         if (Recorded("GetModuleFileNameW", Pointer(module) + ", " + Number(size), &result)) {
-            return static_cast<std::uint32_t>(result);
+            return static_cast<Os::Dword>(result);
         }
         if (const auto* path = RecordingBoundary::Current().ModuleFileNameW()) {
             return FillModuleFileName(*path, buffer, size);
         }
         return System().GetModuleFileNameW(module, buffer, size);
     },
-    [](const char* path) {
+    [](const char* path) RAWLAYER_SYSTEM_CALL {
         std::int64_t result = 0;
         if (Recorded("GetFileAttributesA", Quoted(path), &result)) {
-            return static_cast<std::uint32_t>(result);
+            return static_cast<Os::Dword>(result);
         }
         return System().GetFileAttributesA(path);
     },
-    [](const WideUnit* path) {
+    [](const WideUnit* path) RAWLAYER_SYSTEM_CALL {
         std::int64_t result = 0;
         if (Recorded("GetFileAttributesW", QuotedWide(path), &result)) {
-            return static_cast<std::uint32_t>(result);
+            return static_cast<Os::Dword>(result);
         }
         return System().GetFileAttributesW(path);
     },
-    [](std::uint32_t codePage, std::uint32_t flags, const char* source, std::int32_t sourceLength,
-       WideUnit* target, std::int32_t targetLength) {
+    [](std::uint32_t codePage, Os::Dword flags, const char* source, int sourceLength,
+       WideUnit* target, int targetLength) RAWLAYER_SYSTEM_CALL {
         std::int64_t result = 0;
         std::string text = sourceLength < 0
                                ? Quoted(source)
@@ -282,38 +287,38 @@ const Os::Boundary recordingBoundary = {
                      Number(codePage) + ", " + Hex(flags) + ", " + text + ", " +
                          Number(sourceLength) + ", " + Number(targetLength),
                      &result)) {
-            return static_cast<std::int32_t>(result);
+            return static_cast<int>(result);
         }
         return System().MultiByteToWideChar(codePage, flags, source, sourceLength, target,
                                             targetLength);
     },
-    [](std::uint32_t codePage, std::uint32_t flags, const WideUnit* source,
-       std::int32_t sourceLength, char* target, std::int32_t targetLength, const char* defaultChar,
-       Bool* usedDefault) {
-        std::int64_t result = 0;
-        if (Recorded("WideCharToMultiByte",
-                     Number(codePage) + ", " + Hex(flags) + ", " + Number(sourceLength) + ", " +
-                         Number(targetLength) + ", " + Pointer(defaultChar) + ", " +
-                         Pointer(usedDefault),
-                     &result)) {
-            return static_cast<std::int32_t>(result);
-        }
-        return System().WideCharToMultiByte(codePage, flags, source, sourceLength, target,
-                                            targetLength, defaultChar, usedDefault);
-    },
-    [](Os::CriticalSection* section) {
+    [](std::uint32_t codePage, Os::Dword flags, const WideUnit* source, int sourceLength,
+       char* target, int targetLength, const char* defaultChar, Bool* usedDefault)
+        RAWLAYER_SYSTEM_CALL {
+            std::int64_t result = 0;
+            if (Recorded("WideCharToMultiByte",
+                         Number(codePage) + ", " + Hex(flags) + ", " + Number(sourceLength) + ", " +
+                             Number(targetLength) + ", " + Pointer(defaultChar) + ", " +
+                             Pointer(usedDefault),
+                         &result)) {
+                return static_cast<int>(result);
+            }
+            return System().WideCharToMultiByte(codePage, flags, source, sourceLength, target,
+                                                targetLength, defaultChar, usedDefault);
+        },
+    [](Os::CriticalSection* section) RAWLAYER_SYSTEM_CALL {
         RecordingBoundary::Current().Record("InitializeCriticalSection");
         System().InitializeCriticalSection(section);
     },
-    [](Os::CriticalSection* section) {
+    [](Os::CriticalSection* section) RAWLAYER_SYSTEM_CALL {
         RecordingBoundary::Current().Record("EnterCriticalSection");
         System().EnterCriticalSection(section);
     },
-    [](Os::CriticalSection* section) {
+    [](Os::CriticalSection* section) RAWLAYER_SYSTEM_CALL {
         RecordingBoundary::Current().Record("LeaveCriticalSection");
         System().LeaveCriticalSection(section);
     },
-    [](Os::CriticalSection* section) {
+    [](Os::CriticalSection* section) RAWLAYER_SYSTEM_CALL {
         RecordingBoundary::Current().Record("DeleteCriticalSection");
         System().DeleteCriticalSection(section);
     },
@@ -359,7 +364,9 @@ void RecordingBoundary::ProgramModuleFileNameW(std::u16string path) {
     moduleFileNameW = std::move(path);
 }
 
-void RecordingBoundary::ProgramCommandLine(std::string line) { commandLine = std::move(line); }
+void RecordingBoundary::ProgramCommandLine(std::string line) {
+    commandLine = std::move(line);
+}
 
 const std::string* RecordingBoundary::CommandLine() const {
     return commandLine ? &*commandLine : nullptr;

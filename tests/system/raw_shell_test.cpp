@@ -139,15 +139,16 @@ struct NoProcessShell {
 
     static RawLayer::Os::Boundary Table() {
         RawLayer::Os::Boundary table = RawLayer::Os::SystemBoundary();
-        table.ShellExecuteExA = [](RawLayer::Os::ShellExecuteInfoA*) -> RawLayer::Os::Bool {
+        table.ShellExecuteExA = [](RawLayer::Os::ShellExecuteInfoA*)
+                                    RAWLAYER_SYSTEM_CALL -> RawLayer::Os::Bool {
             ++launches;
             return 1;
         };
-        table.GetProcessId = [](Handle) -> std::uint32_t {
+        table.GetProcessId = [](Handle) RAWLAYER_SYSTEM_CALL -> RawLayer::Os::Dword {
             ++processQueries;
             return 1;
         };
-        table.CloseHandle = [](Handle) -> RawLayer::Os::Bool {
+        table.CloseHandle = [](Handle) RAWLAYER_SYSTEM_CALL -> RawLayer::Os::Bool {
             ++closes;
             return 1;
         };
