@@ -1,5 +1,6 @@
-// The Windows build: the table holds the system functions themselves. Only the calls that
-// take wide text go through an adapter, which hands our 16-bit units over as wchar_t.
+// The Windows build: the table holds the system functions themselves. Only two kinds of entry
+// go through an adapter: the calls that take wide text, which hand our 16-bit units over as
+// wchar_t, and SetSuspendState, which is looked up in powrprof on its first use.
 
 #include "platform/boundary.h"
 
