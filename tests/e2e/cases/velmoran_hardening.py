@@ -1,0 +1,35 @@
+"""The shipped Velmoran.exe copied where a stranger may have left files beside it: DLLs under
+the names Windows looks for in the program's folder first (planted_dlls.py), with native DLLs
+preferred over Wine's own as Windows would prefer them, on every path of the program.
+
+The control rows run a fixture that imports user32, advapi32 and shell32 the ordinary way
+through the same plants: it must be caught, which proves that these settings catch a program
+that is not protected. The rows of the program itself expect no plant to run in its process."""
+
+from planted_dlls import PLANTED
+from velmoran import README_PATH, suspend
+from wine_e2e import Box, Case
+
+CONTROL = "ordinary_imports.exe"
+# Seen running in such a program's process under Wine: shell32's dependencies, looked up in
+# the program's folder first.
+CONTROL_CAUGHT = ["version", "zlib1"]
+
+CONTROLS = [
+    Case("control_ordinary_imports_box", program=CONTROL, line='"{exe}"', exit_code=1,
+         boxes=[Box(b"Fixture", b"missing")], plants=PLANTED, plants_ran=CONTROL_CAUGHT),
+    Case("control_ordinary_imports_readme", program=CONTROL, line='"{exe}"', exit_code=1,
+         readme="file", opened=[README_PATH], plants=PLANTED, plants_ran=CONTROL_CAUGHT),
+]
+
+# powrprof.dll is taken from the system directory only: a copy planted beside the program is
+# not loaded. The harness's control case, plant_loaded_by_ordinary_import in fixtures.py,
+# proves that these settings do catch a program that imports powrprof the ordinary way.
+POWRPROF = [
+    Case("planted_powrprof_not_loaded", line='"{exe}" Standby', exit_code=0,
+         plants=["powrprof"], watch=("LoadLibraryExW", "SetSuspendState"),
+         calls=['kernel32.LoadLibraryExW(L"powrprof.dll", 00000000, 00000800) = *']
+         + suspend(0)),
+]
+
+CASES = CONTROLS + POWRPROF
