@@ -1,13 +1,15 @@
 """The shipped Velmoran.exe copied where a stranger may have left files beside it: DLLs under
 the names Windows looks for in the program's folder first (planted_dlls.py), with native DLLs
-preferred over Wine's own as Windows would prefer them, on every path of the program.
+preferred over Wine's own as Windows would prefer them.
 
-The control rows run a fixture that imports user32, advapi32 and shell32 the ordinary way
-through the same plants: it must be caught, which proves that these settings catch a program
-that is not protected. The rows of the program itself expect no plant to run in its process."""
+The program's rows run each of its paths with every plant laid, every command word, the
+usage box and the read-me opened through the shell, and expect no plant to run in its
+process. The control rows run a fixture that imports user32, advapi32 and shell32 the
+ordinary way through the same plants: it must be caught, which proves that these settings
+catch a program that is not protected."""
 
 from planted_dlls import PLANTED
-from velmoran import README_PATH, suspend
+from velmoran import README_PATH, SAFE_WORDS, command, readme, suspend, usage
 from wine_e2e import Box, Case
 
 CONTROL = "ordinary_imports.exe"
@@ -32,4 +34,15 @@ POWRPROF = [
          + suspend(0)),
 ]
 
-CASES = CONTROLS + POWRPROF
+# None runs in the program's process, on any path: it loads every DLL it needs from the system
+# folder, before anything else loads one. (The log-off's row is in velmoran_logoff.py.)
+PLANTED_EVERYWHERE = [
+    command("planted_dlls_argument_%s" % word, word, '"{exe}" %s' % word, plants=PLANTED)
+    for word in SAFE_WORDS
+]
+PLANTED_EVERYWHERE += [
+    usage("planted_dlls_usage_box", '"{exe}" Help', plants=PLANTED),
+    readme("planted_dlls_readme_opened", '"{exe}" Help', plants=PLANTED),
+]
+
+CASES = CONTROLS + POWRPROF + PLANTED_EVERYWHERE
