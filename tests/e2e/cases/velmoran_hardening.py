@@ -1,6 +1,8 @@
-"""The shipped Velmoran.exe copied where a stranger may have left files beside it: DLLs under
-the names Windows looks for in the program's folder first (planted_dlls.py), with native DLLs
-preferred over Wine's own as Windows would prefer them.
+"""The shipped Velmoran.exe copied where a stranger may have left files beside it or named its
+folder: DLLs under the names Windows looks for in the program's folder first
+(planted_dlls.py), with native DLLs preferred over Wine's own as Windows would prefer them;
+and a folder whose name reads as an environment string, with a decoy read-me where its
+expansion would lead.
 
 The program's rows run each of its paths with every plant laid, every command word, the
 usage box and the read-me opened through the shell, and expect no plant to run in its
@@ -10,7 +12,7 @@ catch a program that is not protected."""
 
 from planted_dlls import PLANTED
 from velmoran import README_PATH, SAFE_WORDS, command, readme, suspend, usage
-from wine_e2e import Box, Case
+from wine_e2e import README, Box, Case
 
 CONTROL = "ordinary_imports.exe"
 # Seen running in such a program's process under Wine: shell32's dependencies, looked up in
@@ -45,4 +47,12 @@ PLANTED_EVERYWHERE += [
     readme("planted_dlls_readme_opened", '"{exe}" Help', plants=PLANTED),
 ]
 
-CASES = CONTROLS + POWRPROF + PLANTED_EVERYWHERE
+# In a folder literally named %X%, with X defined as "elsewhere", the read-me beside the
+# program is opened as its path reads, not the decoy in the sibling folder that an expansion
+# of the path would name.
+LITERAL_PATHS = [
+    readme("readme_path_in_percent_folder_taken_literally", '"{exe}" Help', folder="%X%",
+           environment={"X": "elsewhere"}, files={"elsewhere/" + README: "decoy\r\n"}),
+]
+
+CASES = CONTROLS + POWRPROF + PLANTED_EVERYWHERE + LITERAL_PATHS
