@@ -1,6 +1,6 @@
 """End-to-end cases of Windows programs under Wine, written as rows of data.
 
-    python3 wine_e2e.py --bin DIR [--bin DIR ...] [-k TEXT] CASES.py
+    python3 wine_e2e.py --bin DIR [--bin DIR ...] [-k TEXT] [--loaded] CASES.py
 
 CASES.py defines CASES, a list of Case rows. Each row copies one program into a fresh folder
 of the prefix's C: drive (under the name and folder it asks for, with a read-me, planted DLLs
@@ -8,7 +8,8 @@ or other files beside it if it asks), starts it with its exact raw command line 
 environment it asks for through e2e_launch.exe, reads and closes its message boxes, and then
 compares what was seen with the row: the calls the program made from its own image (Wine's
 relay trace), the boxes, the files the shell opened (through e2e_viewer.exe, the prefix's .txt
-handler), which planted DLLs ran in the program's process, and the exit code.
+handler), which planted DLLs ran in the program's process, and the exit code. --loaded
+prints every DLL each program loaded, the list to review planted_dlls.py against.
 
 The cases run inside the Wine session of scripts/wine-session.sh (WINEPREFIX and DISPLAY set);
 started outside one, this script opens its own. Each case sets its locale for its own
@@ -142,6 +143,7 @@ class Outcome:
     opened: list = dataclasses.field(default_factory=list)
     plants_ran: list = dataclasses.field(default_factory=list)  # names, in the program
     plants_elsewhere: list = dataclasses.field(default_factory=list)  # (name, image) of others
+    loads: list = dataclasses.field(default_factory=list)  # (path, kind): the DLLs it loaded
     echo: Optional[dict] = None
     seconds: float = 0.0
 
@@ -221,7 +223,7 @@ class Session:
         narrow = isinstance(case.line, bytes)
         line = ("a:" + case.line.hex()) if narrow else ("w:" + _hex(case.line))
         child_environment = {
-            "WINEDEBUG": "+pid,+relay,+exec",
+            "WINEDEBUG": "+pid,+relay,+exec,+loaddll",
             "VELMORAN_E2E_VIEWER_LOG": str(self.to_windows(logs["opened"])),
             "VELMORAN_E2E_ECHO_LOG": str(self.to_windows(logs["echo"])),
         }
@@ -241,8 +243,9 @@ class Session:
 
         process = _read_report(logs["report"], outcome)
         if process is not None:
-            trace = relay.parse_trace(_read_lines(logs["wine.log"]))
-            outcome.calls = relay.calls_from_image(trace, *process)
+            lines = _read_lines(logs["wine.log"])
+            outcome.calls = relay.calls_from_image(relay.parse_trace(lines), *process)
+            outcome.loads = relay.dll_loads(lines, process[0])
         elif outcome.error is None:
             outcome.error = "the launcher reported no process"
 
@@ -355,6 +358,18 @@ def _read_plant_log(log: Path, program: PureWindowsPath, outcome: Outcome) -> No
             outcome.plants_elsewhere.append((name, image))
 
 
+def _plant_findings(outcome: Outcome) -> list:
+    """What a failed planting row shows: the plants that ran, where, and what the program
+    loaded from its own folder."""
+    lines = ["planted DLLs that ran in the program: %s" % _names(outcome.plants_ran)]
+    lines += ["planted %s ran in another process: %s" % entry for entry in outcome.plants_elsewhere]
+    folder = outcome.places["{dir}"].lower()
+    beside = [PureWindowsPath(path).name for path, _ in outcome.loads
+              if str(PureWindowsPath(path).parent).lower() == folder]
+    lines.append("loaded from the program's folder: %s" % (", ".join(beside) or "none"))
+    return lines
+
+
 def _listing(lines) -> str:
     return "\n".join("        " + line for line in lines) or "        (none)"
 
@@ -465,6 +480,7 @@ def main(argv: Sequence[str]) -> int:
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--bin", action="append", required=True, help="folder of built programs")
     parser.add_argument("-k", dest="only", default="", help="run only cases whose name holds this")
+    parser.add_argument("--loaded", action="store_true", help="print the DLLs each program loaded")
     parser.add_argument("cases", type=Path)
     options = parser.parse_args(argv)
     if not os.environ.get("WINEPREFIX") or not os.environ.get("DISPLAY"):
@@ -493,9 +509,12 @@ def main(argv: Sequence[str]) -> int:
             for problem in problems:
                 print("    - " + problem)
             if problems and case.plants:
-                print("    planted DLLs that ran in the program: %s" % _names(outcome.plants_ran))
-                for name, image in outcome.plants_elsewhere:
-                    print("    planted %s ran in another process: %s" % (name, image))
+                for line in _plant_findings(outcome):
+                    print("    " + line)
+            if options.loaded:
+                names = ("%s(%s)" % (PureWindowsPath(path).name.lower(), kind)
+                         for path, kind in outcome.loads)
+                print("    loaded: " + " ".join(names))
             if problems:
                 print("    folder: %s" % outcome.folder)
                 failed.append(case.name)
