@@ -99,9 +99,10 @@ README_CALLS = [
     "shell32.ShellExecuteExA(*) = 00000001",
     "kernel32.CloseHandle(*) = 00000001",
 ]
-# The process handle handed back, environment strings expanded, no error dialog; no verb, so
-# the file type's default applies; empty parameters and directory.
-README_SHELL = [{"mask": 0x640, "verb": None, "file": README_PATH, "parm": "", "dir": "",
+# The process handle handed back and no error dialog, but no expansion of environment strings:
+# the path is the program's own, whatever its folders are called. No verb, so the file type's
+# default applies; empty parameters and directory.
+README_SHELL = [{"mask": 0x440, "verb": None, "file": README_PATH, "parm": "", "dir": "",
                  "show": 1}]
 
 
