@@ -26,14 +26,16 @@ CONTROLS = [
          readme="file", opened=[README_PATH], plants=PLANTED, plants_ran=CONTROL_CAUGHT),
 ]
 
-# powrprof.dll is taken from the system directory only: a copy planted beside the program is
-# not loaded. The harness's control case, plant_loaded_by_ordinary_import in fixtures.py,
-# proves that these settings do catch a program that imports powrprof the ordinary way.
+# Every DLL beyond kernel32 and the C runtime is loaded from the system directory only, so a
+# powrprof.dll planted beside the program is not loaded. The harness's control case,
+# plant_loaded_by_ordinary_import in fixtures.py, proves that these settings do catch a
+# program that imports powrprof the ordinary way.
+SYSTEM_FOLDER_LOADS = ['kernel32.LoadLibraryExW(L"%s.dll", 00000000, 00000800) = *' % name
+                       for name in ("user32", "advapi32", "powrprof", "shell32", "ole32")]
 POWRPROF = [
     Case("planted_powrprof_not_loaded", line='"{exe}" Standby', exit_code=0,
          plants=["powrprof"], watch=("LoadLibraryExW", "SetSuspendState"),
-         calls=['kernel32.LoadLibraryExW(L"powrprof.dll", 00000000, 00000800) = *']
-         + suspend(0)),
+         calls=SYSTEM_FOLDER_LOADS + suspend(0)),
 ]
 
 # None runs in the program's process, on any path: it loads every DLL it needs from the system
