@@ -69,7 +69,7 @@ if(NOT VELMORAN_RELEASE_VERSION MATCHES
 endif()
 set(versionNumbers "")
 foreach(group 1 3 5 7)
-    if(CMAKE_MATCH_${group} STREQUAL "")
+    if("${CMAKE_MATCH_${group}}" STREQUAL "")
         list(APPEND versionNumbers 0)
     elseif(CMAKE_MATCH_${group} GREATER 65535)
         message(FATAL_ERROR "${VELMORAN_RELEASE_VERSION}: a version number fits in 16 bits")

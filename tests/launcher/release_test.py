@@ -4,7 +4,8 @@ clone it, and expects the same bytes. The clones lie in different folders (one w
 its path), are checked out under different umasks, with their files dated a day apart, and are
 built one after the other in different time zones and locales. Both are given the same version
 tag, which the release's file name and version resource must carry, and both must be dated with
-the commit's time."""
+the commit's time. A table then holds the version and date that tags, SOURCE_DATE_EPOCH and the
+place of the source give, configured in scratch projects."""
 import hashlib
 import os
 import struct
@@ -96,7 +97,7 @@ class ReleaseTest(unittest.TestCase):
 
     def test_two_builds_give_the_same_bytes(self):
         one, two = (os.path.join(release, ZIP_NAME) for release in self.releases)
-        self.assertEqual(read(one), read(two), "\n".join(differences(one, two)))
+        self.assertTrue(read(one) == read(two), "\n".join(differences(one, two)))
         self.assertEqual(read(os.path.join(self.releases[0], "SHA256SUMS")),
                          read(os.path.join(self.releases[1], "SHA256SUMS")))
 
@@ -139,6 +140,75 @@ class ReleaseTest(unittest.TestCase):
             self.assertIn(value - (start + len(text)), (0, 2), key)
 
 
+SCRATCH_PROJECT = """cmake_minimum_required(VERSION 3.25)
+project(Scratch VERSION 1.0.0 LANGUAGES NONE)
+include("{module}")
+message(STATUS "release ${{VELMORAN_RELEASE_VERSION}} ${{VELMORAN_RELEASE_VERSION_NUMBERS}} "
+               "${{VELMORAN_SOURCE_DATE_EPOCH}}")
+"""
+COMMIT_TIME = 1700000000
+
+# tag on the commit (or None), SOURCE_DATE_EPOCH (or None), where the project lies, and the
+# version, its numbers and the date it gives, or None where configuring must fail
+VERSION_CASES = [
+    (None, None, "checkout", ("1.0.0", "1,0,0,0", COMMIT_TIME)),
+    ("v2.3", None, "checkout", ("2.3", "2,3,0,0", COMMIT_TIME)),
+    ("4.5.6.7", None, "checkout", ("4.5.6.7", "4,5,6,7", COMMIT_TIME)),
+    ("v1.2.3-rc.1", None, "checkout", ("1.2.3-rc.1", "1,2,3,0", COMMIT_TIME)),
+    ("v0.65535", None, "checkout", ("0.65535", "0,65535,0,0", COMMIT_TIME)),
+    ("velvet", None, "checkout", ("1.0.0", "1,0,0,0", COMMIT_TIME)),
+    ("v1.65536", None, "checkout", None),
+    ("v1.2.3.4.5", None, "checkout", None),
+    ("v01.2", None, "checkout", None),
+    ("v1.2_beta", None, "checkout", None),
+    (None, "12345", "checkout", ("1.0.0", "1,0,0,0", 12345)),
+    (None, "yesterday", "checkout", None),
+    (None, None, "no checkout", ("1.0.0", "1,0,0,0", 0)),
+    # Unpacked inside someone else's checkout, whose tag and commit are not the project's.
+    ("v7.7.7", None, "inside a checkout", ("1.0.0", "1,0,0,0", 0)),
+    ("v7.7.7", "12345", "inside a checkout", ("1.0.0", "1,0,0,0", 12345)),
+]
+
+
+class ReleaseVersionTest(unittest.TestCase):
+    module = None
+
+    def configure(self, root, tag, epoch, where):
+        checkout = os.path.join(root, "checkout")
+        project = checkout if where == "checkout" else os.path.join(checkout, "unpacked")
+        if where == "no checkout":
+            project = os.path.join(root, "unpacked")
+        os.makedirs(project)
+        with open(os.path.join(project, "CMakeLists.txt"), "w") as f:
+            f.write(SCRATCH_PROJECT.format(module=self.module))
+        if where != "no checkout":
+            env = dict(os.environ, GIT_AUTHOR_NAME="a", GIT_AUTHOR_EMAIL="a@a",
+                       GIT_COMMITTER_NAME="a", GIT_COMMITTER_EMAIL="a@a",
+                       GIT_COMMITTER_DATE=f"@{COMMIT_TIME} +0000")
+            for command in (["init", "--quiet"], ["add", "-A"], ["commit", "--quiet", "-m", "c"]):
+                subprocess.run(["git", "-C", checkout, *command], check=True, env=env)
+            if tag:
+                subprocess.run(["git", "-C", checkout, "tag", tag], check=True)
+        env = {key: value for key, value in os.environ.items() if key != "SOURCE_DATE_EPOCH"}
+        if epoch is not None:
+            env["SOURCE_DATE_EPOCH"] = epoch
+        return subprocess.run(["cmake", "-S", project, "-B", os.path.join(root, "build")],
+                              env=env, capture_output=True, text=True)
+
+    def test_version_and_date_from_the_commit(self):
+        for tag, epoch, where, expected in VERSION_CASES:
+            with self.subTest(tag=tag, epoch=epoch, where=where), \
+                    tempfile.TemporaryDirectory(prefix="velmoran-version.") as root:
+                run = self.configure(root, tag, epoch, where)
+                if expected is None:
+                    self.assertNotEqual(run.returncode, 0, run.stdout)
+                    continue
+                self.assertEqual(run.returncode, 0, run.stderr)
+                version, numbers, date = expected
+                self.assertIn(f"-- release {version} {numbers} {date}\n", run.stdout)
+
+
 if __name__ == "__main__":
     ReleaseTest.source = sys.argv.pop(1)
+    ReleaseVersionTest.module = os.path.join(ReleaseTest.source, "cmake", "VelmoranRelease.cmake")
     unittest.main()
