@@ -11,6 +11,7 @@
 find_package(Git QUIET)
 set(commitTime "")
 set(versionTag "")
+set(gitStateFiles "")
 if(GIT_EXECUTABLE)
     execute_process(COMMAND ${GIT_EXECUTABLE} rev-parse --show-toplevel
                     WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
@@ -26,15 +27,14 @@ if(GIT_EXECUTABLE)
                                 --match "v[0-9]*" --match "[0-9]*"
                         WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
                         OUTPUT_VARIABLE versionTag OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
-        # A new commit, checkout or tag configures again, so a stale name or date never ships.
+        # What moves when a commit is made or checked out, or a tag is set.
         foreach(gitFile HEAD logs/HEAD packed-refs refs/tags)
             execute_process(COMMAND ${GIT_EXECUTABLE} rev-parse --path-format=absolute
                                     --git-path ${gitFile}
                             WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
                             OUTPUT_VARIABLE gitPath OUTPUT_STRIP_TRAILING_WHITESPACE)
             if(EXISTS "${gitPath}")
-                set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND
-                             PROPERTY CMAKE_CONFIGURE_DEPENDS "${gitPath}")
+                list(APPEND gitStateFiles "${gitPath}")
             endif()
         endforeach()
     endif()
@@ -82,6 +82,9 @@ string(REPLACE ";" "," VELMORAN_RELEASE_VERSION_NUMBERS "${versionNumbers}")
 # velmoran_build_reproducibly(): for the targets of the calling folder and below, what the
 # compiler and linker write depends on the sources alone.
 macro(velmoran_build_reproducibly)
+    # A new commit, checkout or tag configures again, so a stale name or date never ships.
+    set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND
+                 PROPERTY CMAKE_CONFIGURE_DEPENDS ${gitStateFiles})
     # File names that reach the output (__FILE__, debug information) are relative to the
     # source and build folders, whatever those are called.
     add_compile_options("-ffile-prefix-map=${PROJECT_SOURCE_DIR}/="
