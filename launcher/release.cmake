@@ -5,7 +5,7 @@ find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(versionHeader ${CMAKE_CURRENT_BINARY_DIR}/resources/velmoran_version.h)
 configure_file(resources/velmoran_version.h.in ${versionHeader} @ONLY)
 target_include_directories(Velmoran PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/resources)
-set_source_files_properties(resources/velmoran.rc PROPERTIES OBJECT_DEPENDS ${versionHeader})
+set_property(SOURCE resources/velmoran.rc APPEND PROPERTY OBJECT_DEPENDS ${versionHeader})
 
 set(readMe ${CMAKE_CURRENT_SOURCE_DIR}/resources/ReadMe_Velmoran.txt)
 set(zipWriter ${PROJECT_SOURCE_DIR}/cmake/reproducible_zip.py)
