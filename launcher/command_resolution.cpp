@@ -36,7 +36,7 @@ RawString ArgumentText() {
 
 }  // namespace
 
-std::int32_t ResolveCommand() {
+CommandId ResolveCommand() {
     RawLayer::RawParameterList list;
     RawLayer::RawParameterParser parser(&list, ValuelessOptionNames());
     parser.Parse(ArgumentText());

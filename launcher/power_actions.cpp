@@ -40,63 +40,76 @@ void Lock() {
     Os().LockWorkStation();
 }
 
+// The access token of the process while it is adjusted, closed however the step ends.
+class ProcessToken {
+  public:
+    ProcessToken() = default;
+    ~ProcessToken() {
+        if (handle != nullptr) {
+            Os().CloseHandle(handle);
+        }
+    }
+    ProcessToken(const ProcessToken&) = delete;
+    ProcessToken& operator=(const ProcessToken&) = delete;
+
+    RawLayer::Os::Handle handle = nullptr;
+};
+
 }  // namespace
 
 bool EnablePowerPrivilege() {
-    RawLayer::Os::Handle token = nullptr;
-    if (Os().OpenProcessToken(Os().GetCurrentProcess(), TokenAdjustAndQuery, &token) == 0) {
+    ProcessToken token;
+    if (Os().OpenProcessToken(Os().GetCurrentProcess(), TokenAdjustAndQuery, &token.handle) == 0) {
         return false;
     }
-    bool adjusted = false;
     RawLayer::Os::TokenPrivileges privileges{};
     if (Os().LookupPrivilegeValueA(nullptr, ShutdownPrivilegeName,
-                                   &privileges.Privileges[0].Luid) != 0) {
-        privileges.PrivilegeCount = 1;
-        privileges.Privileges[0].Attributes = PrivilegeEnabled;
-        adjusted = Os().AdjustTokenPrivileges(token, 0, &privileges, OnePrivilegeSize, nullptr,
-                                              nullptr) != 0;
+                                   &privileges.Privileges[0].Luid) == 0) {
+        return false;
     }
-    Os().CloseHandle(token);
-    return adjusted;
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = PrivilegeEnabled;
+    return Os().AdjustTokenPrivileges(token.handle, 0, &privileges, OnePrivilegeSize, nullptr,
+                                      nullptr) != 0;
 }
 
-bool ExecuteCommand(std::int32_t id) {
+bool ExecuteCommand(CommandId id) {
     switch (id) {
-        case 1:
+        case CommandId::DisplayOff:
             Broadcast(MonitorPower, MonitorOff);
             return true;
-        case 2:
+        case CommandId::ScreenSaver:
             Broadcast(StartScreenSaver, 0);
             return true;
-        case 3:
+        case CommandId::LockScreen:
             return Os().LockWorkStation() != 0;
-        case 4:
+        case CommandId::Standby:
             EnablePowerPrivilege();
             return Suspend(false);
-        case 5:
+        case CommandId::StandbyLock:
             Lock();
             EnablePowerPrivilege();
             return Suspend(false);
         // The system requires the shutdown privilege for hibernating as for standing by.
-        case 6:
+        case CommandId::Hibernation:
             EnablePowerPrivilege();
             return Suspend(true);
-        case 7:
+        case CommandId::HibernationLock:
             Lock();
             EnablePowerPrivilege();
             return Suspend(true);
-        case 8:
+        case CommandId::Logoff:
             return Os().ExitWindowsEx(LogoffFlags, 0) != 0;
-        case 9:
+        case CommandId::Poweroff:
             EnablePowerPrivilege();
             return Shutdown(false, false);
-        case 10:
+        case CommandId::PoweroffForce:
             EnablePowerPrivilege();
             return Shutdown(true, false);
-        case 11:
+        case CommandId::Reboot:
             EnablePowerPrivilege();
             return Shutdown(false, true);
-        case 12:
+        case CommandId::RebootForce:
             EnablePowerPrivilege();
             return Shutdown(true, true);
         default:

@@ -14,8 +14,8 @@ constexpr int ExitRefused = 2;
 }  // namespace
 
 int RunProgram() {
-    std::int32_t id = ResolveCommand();
-    if (id == 0) {
+    CommandId id = ResolveCommand();
+    if (id == CommandId::None) {
         ShowHelp();
         return ExitHelp;
     }

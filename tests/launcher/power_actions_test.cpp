@@ -31,7 +31,7 @@ Calls Join(std::initializer_list<Calls> parts) {
 }
 
 struct ActionRow {
-    int id;
+    int number;
     Calls calls;
     // The function whose result decides the action's; empty for rows without one.
     std::string finalFunction;
@@ -74,16 +74,21 @@ void ProgramSuccess(RecordingBoundary& os) {
     os.Program("GetCurrentProcess", 0x1111);
 }
 
+// Any number, also those that name no command.
+Velmoran::CommandId Id(int number) {
+    return static_cast<Velmoran::CommandId>(number);
+}
+
 bool IsBroadcast(int id) {
     return id == 1 || id == 2;
 }
 
 TEST(power_actions_test, every_id_makes_its_calls_in_order_and_succeeds_with_them) {
     for (const ActionRow& row : actionRows) {
-        SCOPED_TRACE("id " + std::to_string(row.id));
+        SCOPED_TRACE("id " + std::to_string(row.number));
         RecordingBoundary os;
         ProgramSuccess(os);
-        bool result = Velmoran::ExecuteCommand(row.id);
+        bool result = Velmoran::ExecuteCommand(Id(row.number));
         EXPECT_EQ(os.Calls(), row.calls);
         EXPECT_EQ(result, !row.finalFunction.empty());
     }
@@ -94,13 +99,13 @@ TEST(power_actions_test, a_failing_final_call_fails_the_action_except_for_broadc
         if (row.finalFunction.empty()) {
             continue;
         }
-        SCOPED_TRACE("id " + std::to_string(row.id));
+        SCOPED_TRACE("id " + std::to_string(row.number));
         RecordingBoundary os;
         ProgramSuccess(os);
         os.Program(row.finalFunction, 0);
-        bool result = Velmoran::ExecuteCommand(row.id);
+        bool result = Velmoran::ExecuteCommand(Id(row.number));
         EXPECT_EQ(os.Calls(), row.calls);
-        EXPECT_EQ(result, IsBroadcast(row.id));
+        EXPECT_EQ(result, IsBroadcast(row.number));
     }
 }
 
@@ -110,7 +115,7 @@ TEST(power_actions_test, a_failing_lock_does_not_stop_the_suspend) {
         RecordingBoundary os;
         ProgramSuccess(os);
         os.Program("LockWorkStation", 0);
-        EXPECT_TRUE(Velmoran::ExecuteCommand(id));
+        EXPECT_TRUE(Velmoran::ExecuteCommand(Id(id)));
         EXPECT_EQ(os.Calls().back(),
                   id == 5 ? "SetSuspendState(0, 0, 0)" : "SetSuspendState(1, 0, 0)");
     }
@@ -120,7 +125,7 @@ TEST(power_actions_test, a_failing_lock_does_not_stop_the_suspend) {
 // call of an action fails the test instead of reaching the system, and reports failure.
 TEST(power_actions_test, an_unprogrammed_action_fails_the_test_and_reaches_no_system) {
     for (const ActionRow& row : actionRows) {
-        SCOPED_TRACE("id " + std::to_string(row.id));
+        SCOPED_TRACE("id " + std::to_string(row.number));
         RecordingBoundary os;
         os.Program("GetCurrentProcess", 0x1111);
         testing::TestPartResultArray failures;
@@ -129,7 +134,7 @@ TEST(power_actions_test, an_unprogrammed_action_fails_the_test_and_reaches_no_sy
             testing::ScopedFakeTestPartResultReporter reporter(
                 testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD,
                 &failures);
-            result = Velmoran::ExecuteCommand(row.id);
+            result = Velmoran::ExecuteCommand(Id(row.number));
         }
         Calls refused;
         for (int i = 0; i < failures.size(); ++i) {
@@ -145,7 +150,7 @@ TEST(power_actions_test, an_unprogrammed_action_fails_the_test_and_reaches_no_sy
         }
         EXPECT_EQ(refused, made);
         EXPECT_EQ(made.empty(), row.calls.empty());
-        EXPECT_EQ(result, IsBroadcast(row.id));
+        EXPECT_EQ(result, IsBroadcast(row.number));
     }
 }
 
@@ -172,7 +177,7 @@ TEST(power_actions_test, a_failing_privilege_step_stops_only_itself) {
         EXPECT_EQ(os.Calls(), row.calls);
 
         os.Clear();
-        EXPECT_TRUE(Velmoran::ExecuteCommand(11));
+        EXPECT_TRUE(Velmoran::ExecuteCommand(Velmoran::CommandId::Reboot));
         Calls expected = row.calls;
         expected.push_back("InitiateSystemShutdownExA(null, null, 0, 0, 1, 0x1)");
         EXPECT_EQ(os.Calls(), expected);

@@ -79,7 +79,7 @@ TEST(program_test, the_command_word_comes_from_the_first_argument_or_the_file_na
         SCOPED_TRACE(row.commandLine);
         RecordingBoundary os;
         ProgramMachine(os, Western, row.commandLine, row.programPath);
-        EXPECT_EQ(Velmoran::ResolveCommand(), row.id);
+        EXPECT_EQ(static_cast<std::int32_t>(Velmoran::ResolveCommand()), row.id);
     }
 }
 
@@ -94,7 +94,7 @@ TEST(program_test, the_command_line_is_read_in_the_systems_code_page) {
         SCOPED_TRACE(row.codePage);
         RecordingBoundary os;
         ProgramMachine(os, row.codePage, "Velmoran.exe -\xE9 -h Reboot", usual);
-        EXPECT_EQ(Velmoran::ResolveCommand(), row.id);
+        EXPECT_EQ(static_cast<std::int32_t>(Velmoran::ResolveCommand()), row.id);
     }
 }
 
@@ -103,7 +103,7 @@ TEST(program_test, a_renamed_copy_in_a_folder_with_accents_runs_its_command) {
         SCOPED_TRACE(codePage);
         RecordingBoundary os;
         ProgramMachine(os, codePage, "\"C:\\Caf\xE9\\Reboot.exe\"", u"C:\\Caf\u00E9\\Reboot.exe");
-        EXPECT_EQ(Velmoran::ResolveCommand(), 11);
+        EXPECT_EQ(Velmoran::ResolveCommand(), Velmoran::CommandId::Reboot);
     }
 }
 
@@ -247,10 +247,10 @@ TEST(program_test, the_command_table_ends_with_an_empty_row_of_id_zero) {
     const Velmoran::CommandEntry* table = Velmoran::GetCommandTable();
     int rows = 0;
     for (; table[rows].name.Length() != 0; ++rows) {
-        EXPECT_EQ(table[rows].id, rows + 1);
+        EXPECT_EQ(static_cast<std::int32_t>(table[rows].id), rows + 1);
     }
     EXPECT_EQ(rows, 12);
-    EXPECT_EQ(table[rows].id, 0);
+    EXPECT_EQ(table[rows].id, Velmoran::CommandId::None);
     EXPECT_EQ(table, Velmoran::GetCommandTable());
 }
 
