@@ -30,9 +30,18 @@ if [ "${#missing[@]}" -gt 0 ]; then
         "${missing[@]}" >/dev/null
 fi
 
-# Wine takes each program's code page from its locale: a Western and a Japanese one.
+# Wine takes each program's code page from its locale: a Western and a Japanese one. They are
+# named in /etc/locale.gen, so that a later reconfiguration of the locales package keeps them.
+missing_locales=0
 for locale in en_US ja_JP; do
+    if ! grep -qx "$locale.UTF-8 UTF-8" /etc/locale.gen 2>/dev/null; then
+        echo "$locale.UTF-8 UTF-8" | as_root tee -a /etc/locale.gen >/dev/null
+        missing_locales=1
+    fi
     if ! locale -a 2>/dev/null | grep -qix "$locale.utf8"; then
-        as_root localedef -i "$locale" -f UTF-8 "$locale.UTF-8"
+        missing_locales=1
     fi
 done
+if [ "$missing_locales" -eq 1 ]; then
+    as_root locale-gen >/dev/null
+fi

@@ -9,6 +9,17 @@ root=$(mktemp -d "${TMPDIR:-/tmp}/velmoran-wine.XXXXXX")
 export WINEPREFIX="$root/prefix" WINEARCH=win32 WINEDEBUG=-all
 export LANG="${VELMORAN_WINE_LOCALE:-en_US.UTF-8}"
 
+cleanup() {
+    wineserver -k >/dev/null 2>&1 || true
+    if [ -n "${xvfb:-}" ]; then
+        kill "$xvfb" 2>/dev/null || true
+        wait "$xvfb" 2>/dev/null || true
+    fi
+    rm -rf "$root"
+}
+# Set before anything is started, so that whatever fails next leaves nothing behind.
+trap cleanup EXIT
+
 # Xvfb picks a free display itself and tells its number, so parallel sessions never collide.
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$root/display" >"$root/xvfb.log" 2>&1 &
 xvfb=$!
@@ -16,15 +27,12 @@ for _ in $(seq 100); do
     [ -s "$root/display" ] && break
     sleep 0.1
 done
+if [ ! -s "$root/display" ]; then
+    echo "wine-session.sh: Xvfb gave no display within 10 s; its log:" >&2
+    cat "$root/xvfb.log" >&2
+    exit 1
+fi
 export DISPLAY=":$(tr -d '[:space:]' <"$root/display")"
-
-cleanup() {
-    wineserver -k >/dev/null 2>&1 || true
-    kill "$xvfb" 2>/dev/null || true
-    wait "$xvfb" 2>/dev/null || true
-    rm -rf "$root"
-}
-trap cleanup EXIT
 
 mkdir -p "$WINEPREFIX"
 wineserver -p >"$root/wineserver.log" 2>&1

@@ -3,8 +3,8 @@
 # (blanks, dots, accented and Japanese names, a path beyond 260 characters), runs each copy
 # under Wine with the ANSI code page of LOCALE, and compares what the library made of the
 # copy's location with where it lies. A directory outside the prefix is on drive Z: = /.
-# Exits 77 (skipped) when LOCALE has not been generated on this machine: Wine would then
-# silently fall back to code page 1252.
+# Fails when LOCALE has not been generated on this machine: Wine would then silently fall back
+# to code page 1252, and the Japanese cases would prove nothing.
 set -euo pipefail
 if [ -z "${WINEPREFIX:-}" ] || [ -z "${DISPLAY:-}" ]; then
     exec "$(dirname "$0")/../../scripts/wine-session.sh" "$0" "$@"
@@ -14,8 +14,8 @@ probe=$1
 locale=$2
 normalized=$(printf '%s' "$locale" | tr 'A-Z' 'a-z' | tr -d '-')
 if ! locale -a | tr 'A-Z' 'a-z' | tr -d '-' | grep -qx "$normalized"; then
-    echo "locale $locale is not generated here"
-    exit 77
+    echo "locale $locale is not generated here; run scripts/setup.sh" >&2
+    exit 1
 fi
 case "$locale" in
 ja_JP.*) codepage=CP932 ;;
