@@ -1,5 +1,7 @@
 #include "tests/support/recording_boundary.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <stdexcept>
 
@@ -56,6 +58,18 @@ Os::Dword FillModuleFileName(const std::basic_string<Unit>& path, Unit* buffer, 
     return path.size() < size ? static_cast<Os::Dword>(count) : size;
 }
 
+// Natively the power and workstation actions reach the machine's own login manager and
+// desktop: a test that does not program them fails instead of powering the machine off.
+bool MayReachSystemAction(const char* function) {
+#ifdef _WIN32
+    static_cast<void>(function);
+    return true;
+#else
+    ADD_FAILURE() << function << " was not programmed; natively it would act on this machine";
+    return false;
+#endif
+}
+
 template <typename Info>
 std::string DescribeShellRecord(const Info* info,
                                 std::string (*text)(const decltype(info->lpFile))) {
@@ -100,6 +114,9 @@ const Os::Boundary recordingBoundary = {
                          &result)) {
                 return static_cast<Bool>(result);
             }
+            if (!MayReachSystemAction("PostMessageA")) {
+                return 0;
+            }
             return System().PostMessageA(window, message, wParam, lParam);
         },
     []() RAWLAYER_SYSTEM_CALL {
@@ -107,12 +124,18 @@ const Os::Boundary recordingBoundary = {
         if (Recorded("LockWorkStation", "", &result)) {
             return static_cast<Bool>(result);
         }
+        if (!MayReachSystemAction("LockWorkStation")) {
+            return 0;
+        }
         return System().LockWorkStation();
     },
     [](std::uint32_t flags, Os::Dword reason) RAWLAYER_SYSTEM_CALL {
         std::int64_t result = 0;
         if (Recorded("ExitWindowsEx", Hex(flags) + ", " + Hex(reason), &result)) {
             return static_cast<Bool>(result);
+        }
+        if (!MayReachSystemAction("ExitWindowsEx")) {
+            return 0;
         }
         return System().ExitWindowsEx(flags, reason);
     },
@@ -188,6 +211,9 @@ const Os::Boundary recordingBoundary = {
                      &result)) {
             return static_cast<Bool>(result);
         }
+        if (!MayReachSystemAction("InitiateSystemShutdownExA")) {
+            return 0;
+        }
         return System().InitiateSystemShutdownExA(machine, message, timeout, force, reboot, reason);
     },
     [](std::uint8_t hibernate, std::uint8_t force,
@@ -197,6 +223,9 @@ const Os::Boundary recordingBoundary = {
                      Number(hibernate) + ", " + Number(force) + ", " + Number(wakeupEventsDisabled),
                      &result)) {
             return static_cast<std::uint8_t>(result);
+        }
+        if (!MayReachSystemAction("SetSuspendState")) {
+            return std::uint8_t{0};
         }
         return System().SetSuspendState(hibernate, force, wakeupEventsDisabled);
     },

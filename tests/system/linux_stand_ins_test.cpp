@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/linux/stand_ins.h"
+#include "platform/linux/x11_display.h"
 
 namespace {
 
@@ -272,6 +273,114 @@ TEST(linux_shell_launch_test, the_wide_call_opens_the_same_file) {
     FakeOpener::AwaitEnd(info.hProcess);
     Linux::CloseHandle(info.hProcess);
     EXPECT_EQ(opener.Log().substr(opener.Log().find('\n') + 1), file + "\n");
+}
+
+// X11 calls that write themselves down, for the branches a virtual X server cannot show:
+// it has no DPMS extension.
+struct FakeX11 {
+    static inline std::vector<std::string> calls;
+    static inline bool hasDisplay = true;
+    static inline int extension = 1;
+    static inline int capable = 1;
+
+    static Linux::X11Display* Display() {
+        static int display;
+        return reinterpret_cast<Linux::X11Display*>(&display);
+    }
+    static Linux::X11Calls Calls() {
+        return {
+            [](const char*) {
+                calls.push_back("open");
+                return hasDisplay ? Display() : nullptr;
+            },
+            [](Linux::X11Display* display) {
+                calls.push_back(display == Display() ? "close" : "close another");
+                return 0;
+            },
+            [](Linux::X11Display*, int mode) {
+                calls.push_back("screen saver " + std::to_string(mode));
+                return 1;
+            },
+            [](Linux::X11Display*) {
+                calls.push_back("flush");
+                return 1;
+            },
+            [](Linux::X11Display*, int*, int*) {
+                calls.push_back("query DPMS");
+                return extension;
+            },
+            [](Linux::X11Display*) {
+                calls.push_back("DPMS capable");
+                return capable;
+            },
+            [](Linux::X11Display*, unsigned short level) {
+                calls.push_back("DPMS level " + std::to_string(level));
+                return 1;
+            },
+        };
+    }
+};
+
+TEST(linux_x11_display_test, displays_go_off_through_dpms_only_where_the_server_has_it) {
+    struct Row {
+        const char* name;
+        bool hasDisplay;
+        int extension;
+        int capable;
+        bool done;
+        std::vector<std::string> calls;
+        std::string reason;
+    };
+    const Row rows[] = {
+        {"DPMS",
+         true,
+         1,
+         1,
+         true,
+         {"open", "query DPMS", "DPMS capable", "DPMS level 3", "flush", "close"},
+         ""},
+        {"no extension",
+         true,
+         0,
+         1,
+         false,
+         {"open", "query DPMS", "close"},
+         "the X display has no DPMS extension"},
+        {"not capable",
+         true,
+         1,
+         0,
+         false,
+         {"open", "query DPMS", "DPMS capable", "close"},
+         "the X display has no DPMS extension"},
+        {"no display", false, 1, 1, false, {"open"}, "no X display"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        FakeX11::calls.clear();
+        FakeX11::hasDisplay = row.hasDisplay;
+        FakeX11::extension = row.extension;
+        FakeX11::capable = row.capable;
+        std::string reason;
+        EXPECT_EQ(Linux::ForceDisplaysOff(FakeX11::Calls(), reason), row.done);
+        EXPECT_EQ(FakeX11::calls, row.calls);
+        EXPECT_EQ(reason, row.reason);
+    }
+}
+
+TEST(linux_x11_display_test, the_screen_saver_starts_on_any_display_and_a_missing_library_says_so) {
+    FakeX11::calls.clear();
+    FakeX11::hasDisplay = true;
+    std::string reason;
+    EXPECT_TRUE(Linux::ActivateScreenSaver(FakeX11::Calls(), reason));
+    EXPECT_EQ(FakeX11::calls,
+              (std::vector<std::string>{"open", "screen saver 1", "flush", "close"}));
+
+    Linux::X11Calls missing{};
+    EXPECT_FALSE(Linux::ActivateScreenSaver(missing, reason));
+    EXPECT_EQ(reason, "no X11 library");
+    EXPECT_FALSE(Linux::ForceDisplaysOff(missing, reason));
+    EXPECT_EQ(reason, "no X11 library");
 }
 
 }  // namespace
