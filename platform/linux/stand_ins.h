@@ -33,7 +33,7 @@ Bool InitiateSystemShutdownExA(char* machine, char* message, std::uint32_t timeo
 std::uint8_t SetSuspendState(std::uint8_t hibernate, std::uint8_t force,
                              std::uint8_t wakeupEventsDisabled);
 
-// Message box: caption and text on standard error.
+// Message box: a dialog on a desktop, else caption and text on standard error.
 std::int32_t MessageBoxA(Handle owner, const char* text, const char* caption, std::uint32_t style);
 std::int32_t MessageBoxW(Handle owner, const WideUnit* text, const WideUnit* caption,
                          std::uint32_t style);

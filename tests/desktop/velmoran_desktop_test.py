@@ -282,6 +282,22 @@ class HelpTest(DesktopTest):
         self.assertEqual(self.opened_files(), [])
 
 
+    def test_on_a_desktop_the_usage_is_a_dialog_waited_for(self):
+        shown = os.path.join(self.desktop.folder, "dialog.log")
+        dialog = os.path.join(self.tools, "zenity")
+        with open(dialog, "w") as file:
+            file.write('#!/bin/sh\nexec >/dev/null 2>&1\nsleep 0.3\nprintf "%s\\n" "$@" > "' + shown + '"\n')
+        os.chmod(dialog, 0o755)
+        run = self.desktop.run(PROGRAM, ["NoSuchWord"], env=dict(self.path, DISPLAY=":9"))
+        self.assert_run(run, 1)
+        with open(shown) as file:
+            arguments = file.read()
+        self.assertTrue(arguments.startswith("--info\n--no-markup\n--title=Velmoran\n"
+                                             "--text=(1) Execute this program"), arguments)
+        self.assertTrue(arguments.endswith("\n   RebootForce\n"), arguments)
+        self.assertNotIn("\r", arguments)
+
+
 class HarnessTest(unittest.TestCase):
     def test_a_program_is_never_started_on_a_bus_of_another(self):
         desktop = desktop_bus.Desktop()

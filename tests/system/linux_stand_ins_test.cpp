@@ -118,7 +118,43 @@ TEST(linux_file_attributes_test, wide_paths_give_the_directory_bit_or_all_ones) 
     EXPECT_EQ(Linux::GetFileAttributesW(nullptr), InvalidFileAttributes);
 }
 
+// Sets or clears an environment variable for one test, and restores it afterwards.
+class ScopedVariable {
+  public:
+    ScopedVariable(const char* name, const char* value) : name(name) {
+        const char* saved = std::getenv(name);
+        had = saved != nullptr;
+        previous = had ? saved : "";
+        if (value != nullptr) {
+            setenv(name, value, 1);
+        } else {
+            unsetenv(name);
+        }
+    }
+    ~ScopedVariable() {
+        if (had) {
+            setenv(name, previous.c_str(), 1);
+        } else {
+            unsetenv(name);
+        }
+    }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+  private:
+    const char* name;
+    std::string previous;
+    bool had = false;
+};
+
+// No desktop: the box goes to standard error.
+struct NoDesktop {
+    ScopedVariable display{"DISPLAY", nullptr};
+    ScopedVariable wayland{"WAYLAND_DISPLAY", nullptr};
+};
+
 TEST(linux_message_box_test, caption_and_text_go_to_standard_error_and_count_as_ok) {
+    NoDesktop noDesktop;
     struct Row {
         const char* text;
         const char* caption;
@@ -140,9 +176,56 @@ TEST(linux_message_box_test, caption_and_text_go_to_standard_error_and_count_as_
 }
 
 TEST(linux_message_box_test, wide_texts_are_shown_as_utf8) {
+    NoDesktop noDesktop;
     testing::internal::CaptureStderr();
     EXPECT_EQ(Linux::MessageBoxW(nullptr, u"\u3042", u"Velmoran", 0x40), 1);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Velmoran\n\xE3\x81\x82\n");
+}
+
+TEST(linux_message_box_test, on_a_desktop_the_first_dialog_tool_that_runs_shows_the_box) {
+    struct Row {
+        const char* name;
+        std::vector<std::pair<std::string, int>> tools;  // name and exit code
+        const char* display;
+        const char* wayland;
+        std::string logged;
+    };
+    const std::string text = "Line one\nLine two\n";
+    const std::string zenity = "zenity\n--info\n--no-markup\n--title=Velmoran\n--text=" + text;
+    const std::string kdialog = "kdialog\n--title\nVelmoran\n--msgbox\n" + text;
+    const std::string xmessage = "xmessage\n-title\nVelmoran\n-center\n-buttons\nOK:0\n" + text;
+    const Row rows[] = {
+        {"zenity first", {{"zenity", 0}, {"kdialog", 0}, {"xmessage", 0}}, ":5", nullptr, zenity},
+        {"closed by its window", {{"zenity", 1}, {"kdialog", 0}}, ":5", nullptr, zenity},
+        {"kdialog next", {{"kdialog", 0}, {"xmessage", 0}}, ":5", nullptr, kdialog},
+        {"a failing tool gives way",
+         {{"zenity", 5}, {"xmessage", 0}},
+         ":5",
+         nullptr,
+         zenity + xmessage},
+        {"Wayland", {{"zenity", 0}}, nullptr, "wayland-0", zenity},
+        {"no desktop", {{"zenity", 0}}, nullptr, nullptr, ""},
+        {"no tool", {}, ":5", nullptr, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TemporaryFolder tools;
+        std::string log = tools.path + "/dialogs.log";
+        for (const auto& [name, code] : row.tools) {
+            std::string script =
+                tools.Make(name, "#!/bin/sh\nprintf '%s\\n' \"${0##*/}\" \"$@\" >> \"" + log +
+                                     "\"\nexit " + std::to_string(code) + "\n");
+            chmod(script.c_str(), 0755);
+        }
+        ScopedVariable path("PATH", tools.path.c_str());
+        ScopedVariable display("DISPLAY", row.display);
+        ScopedVariable wayland("WAYLAND_DISPLAY", row.wayland);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(Linux::MessageBoxA(nullptr, "Line one\r\nLine two\r\n", "Velmoran", 0x40), 1);
+        std::string shown = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(ReadAll(log), row.logged);
+        EXPECT_EQ(shown, row.logged.empty() ? "Velmoran\nLine one\r\nLine two\r\n" : "");
+    }
 }
 
 // A stand-in opener first in PATH that writes its working directory and arguments to a log.
