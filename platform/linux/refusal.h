@@ -4,6 +4,7 @@
 // Nothing is printed for an action that was done.
 
 #include <string>
+#include <utility>
 
 #include "platform/linux/bus_call.h"
 

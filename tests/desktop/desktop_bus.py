@@ -63,15 +63,16 @@ def _stop(process):
         process.stdout.close()
 
 
-def _read_line(process, what):
+def _read_line(descriptor, what):
+    """The first line a starting process writes to the descriptor, waited for a bounded time."""
     deadline = time.monotonic() + START_TIMEOUT
     line = b""
     while not line.endswith(b"\n"):
         remaining = deadline - time.monotonic()
-        ready, _, _ = select.select([process.stdout], [], [], max(remaining, 0))
+        ready, _, _ = select.select([descriptor], [], [], max(remaining, 0))
         if not ready:
             raise RuntimeError(f"{what} did not start within {START_TIMEOUT} s")
-        chunk = os.read(process.stdout.fileno(), 4096)
+        chunk = os.read(descriptor, 4096)
         if not chunk:
             raise RuntimeError(f"{what} ended before it started")
         line += chunk
@@ -154,7 +155,7 @@ class Desktop:
         daemon = _start(["dbus-daemon", "--config-file=" + config, "--nofork",
                          "--print-address=1"], self._environment(), stdout=subprocess.PIPE)
         self.processes.append(daemon)
-        address = _read_line(daemon, kind + " bus")
+        address = _read_line(daemon.stdout.fileno(), kind + " bus")
         self.connections[kind] = dbus.bus.BusConnection(address)
         return address
 
@@ -219,11 +220,10 @@ class Desktop:
                                   preexec_fn=_die_with_parent)
         os.close(write_end)
         self.processes.append(server)
-        with os.fdopen(read_end, "rb", buffering=0) as stream:
-            server.stdout = stream
-            number = _read_line(server, "Xvfb")
-            server.stdout = None
-        self.display = ":" + number
+        try:
+            self.display = ":" + _read_line(read_end, "Xvfb")
+        finally:
+            os.close(read_end)
         return self.display
 
     def run(self, program, arguments=(), argv0=None, env=None, without=(), timeout=RUN_TIMEOUT):
