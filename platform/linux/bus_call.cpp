@@ -63,7 +63,8 @@ BusOutcome Call(const BusConnection& connection, sd_bus_message* call, std::uint
     if (call == nullptr) {
         return Failed("", "the call could not be built");
     }
-    sd_bus_error error = SD_BUS_ERROR_NULL;
+    // All null, as SD_BUS_ERROR_NULL, whose compound literal C++ does not have.
+    sd_bus_error error{};
     sd_bus_message* reply = nullptr;
     int result = sd_bus_call(connection.bus, call, timeout, &error, &reply);
     sd_bus_message_unref(call);
