@@ -10,7 +10,7 @@ void Attempts::Note(const char* service, const BusOutcome& outcome) {
     }
     if (outcome.errorName.empty() || outcome.NotThere()) {
         NoteMissing(outcome.errorName.empty() ? outcome.errorMessage
-                                              : std::string(service) + " is not running");
+                                              : "no " + std::string(service));
         return;
     }
     if (refusal.empty()) {

@@ -6,6 +6,7 @@ Every process started here dies with the harness (a parent-death signal) and is 
 reaped by close(); none inherits the caller's output, so a CI pipe is never held open.
 Run it with /usr/bin/python3, the interpreter that has the dbus and dbusmock modules."""
 import ctypes
+import json
 import os
 import select
 import shutil
@@ -123,6 +124,46 @@ def _plain(value):
     return value
 
 
+class Monitor:
+    """busctl monitor on one of the buses: the method calls made while it watches, with their
+    header flags, which the mocks themselves cannot see."""
+
+    def __init__(self, desktop, bus):
+        self.process = _start(["busctl", "--" + bus, "monitor", "--json=short"],
+                              desktop._environment(), stdout=subprocess.PIPE)
+        desktop.processes.append(self.process)
+        self.desktop = desktop
+        self.lines = []
+        # A call of our own that the monitor must show: from then on it sees everything.
+        deadline = time.monotonic() + START_TIMEOUT
+        while not any('"member":"GetId"' in line for line in self.lines):
+            if time.monotonic() > deadline:
+                raise RuntimeError("busctl monitor did not start")
+            desktop.connections[bus].get_object("org.freedesktop.DBus", "/org/freedesktop/DBus") \
+                .GetId(dbus_interface="org.freedesktop.DBus")
+            self._read(0.2)
+
+    def _read(self, seconds):
+        buffer = b""
+        while select.select([self.process.stdout], [], [], seconds)[0]:
+            chunk = os.read(self.process.stdout.fileno(), 65536)
+            if not chunk:
+                break
+            buffer += chunk
+            seconds = 0.05
+        self.lines += buffer.decode(errors="replace").splitlines()
+
+    def method_calls(self, member):
+        """The header flags and arguments of each call of the member seen so far."""
+        self._read(0.2)
+        calls = []
+        for line in self.lines:
+            if '"type":"method_call"' in line and f'"member":"{member}"' in line:
+                message = json.loads(line)
+                calls.append((message["flags"], message.get("payload", {}).get("data")))
+        return calls
+
+
 class Run:
     def __init__(self, code, stdout, stderr, seconds):
         self.code = code
@@ -209,6 +250,9 @@ class Desktop:
         deadline = time.monotonic() + START_TIMEOUT
         while mock.connection.name_has_owner(mock.name) and time.monotonic() < deadline:
             time.sleep(0.02)
+
+    def monitor(self, bus):
+        return Monitor(self, bus)
 
     def start_display(self):
         """An Xvfb display that keeps its state when its last client leaves."""

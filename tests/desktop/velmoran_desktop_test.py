@@ -98,6 +98,20 @@ class LogindWordsTest(DesktopTest):
                     self.assert_run(self.run_word(word, by_link), 0)
                     self.assertEqual(self.logind_calls(logind), expected)
 
+    def test_power_calls_allow_a_polkit_prompt_and_no_call_starts_a_service(self):
+        no_auto_start, allow_interactive = 0x2, 0x4
+        self.logind()
+        watch = self.desktop.monitor("system")
+        for word in ("StandbyLock", "Hibernation", "Poweroff", "RebootForce"):
+            self.assert_run(self.run_word(word), 0)
+        flags = {member: [call[0] for call in watch.method_calls(member)]
+                 for member in ("LockSession", "Suspend", "Hibernate", "PowerOffWithFlags",
+                                "RebootWithFlags")}
+        interactive = no_auto_start | allow_interactive
+        self.assertEqual(flags, {"LockSession": [no_auto_start], "Suspend": [interactive],
+                                 "Hibernate": [interactive], "PowerOffWithFlags": [interactive],
+                                 "RebootWithFlags": [interactive]})
+
     def test_systemd_252_refusing_skip_inhibitors_gets_the_plain_flags(self):
         logind = self.logind(SYSTEMD_252_FLAGS)
         for word, method in (("PoweroffForce", "PowerOffWithFlags"),
