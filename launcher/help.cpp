@@ -1,9 +1,11 @@
 #include "launcher/help.h"
 
 #include "launcher/command_table.h"
+#include "library/system/com_apartment.h"
 #include "library/system/file_attributes.h"
 #include "library/system/message_box.h"
 #include "library/system/raw_shell.h"
+#include "library/system/shell_launch.h"
 #include "library/text/module_path.h"
 #include "library/text/path.h"
 #include "library/text/text_building.h"
@@ -60,8 +62,14 @@ void ShowHelp() {
         return;
     }
     RawLayer::RawShell shell(readMe);
-    // An empty verb lets the shell apply the default verb of the file's type.
-    shell.Execute(shell.parameters, EmptyText());
+    // The path is the program's own folder as it is named: a folder called %NAME% must not
+    // lead the shell to whatever folder the variable names.
+    shell.mask = RawLayer::LiteralLaunch;
+    {
+        RawLayer::RawComApartment apartment;
+        // An empty verb lets the shell apply the default verb of the file's type.
+        shell.Execute(shell.parameters, EmptyText());
+    }
     // Nothing waits for the viewer: its handle goes at once.
     shell.CloseProcess();
 }

@@ -77,10 +77,13 @@ bool ExecuteCommand(std::int32_t id) {
             Lock();
             EnablePowerPrivilege();
             return Suspend(false);
+        // The system requires the shutdown privilege for hibernating as for standing by.
         case 6:
+            EnablePowerPrivilege();
             return Suspend(true);
         case 7:
             Lock();
+            EnablePowerPrivilege();
             return Suspend(true);
         case 8:
             return Os().ExitWindowsEx(LogoffFlags, 0) != 0;

@@ -1,11 +1,20 @@
-# The release: Velmoran.exe and its read-me in one zip.
+# The release: Velmoran.exe and its read-me in one zip named with the version, the same bytes
+# from every build of the same commit.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+
+set(versionHeader ${CMAKE_CURRENT_BINARY_DIR}/resources/velmoran_version.h)
+configure_file(resources/velmoran_version.h.in ${versionHeader} @ONLY)
+target_include_directories(Velmoran PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/resources)
+set_source_files_properties(resources/velmoran.rc PROPERTIES OBJECT_DEPENDS ${versionHeader})
+
 set(readMe ${CMAKE_CURRENT_SOURCE_DIR}/resources/ReadMe_Velmoran.txt)
+set(zipWriter ${PROJECT_SOURCE_DIR}/cmake/reproducible_zip.py)
+set(zip ${CMAKE_BINARY_DIR}/Velmoran-${VELMORAN_RELEASE_VERSION}.zip)
 add_custom_command(
-    OUTPUT ${CMAKE_BINARY_DIR}/Velmoran.zip
+    OUTPUT ${zip}
     COMMAND ${CMAKE_COMMAND} -E copy ${readMe} $<TARGET_FILE_DIR:Velmoran>/ReadMe_Velmoran.txt
-    COMMAND ${CMAKE_COMMAND} -E chdir $<TARGET_FILE_DIR:Velmoran>
-            ${CMAKE_COMMAND} -E tar cf ${CMAKE_BINARY_DIR}/Velmoran.zip --format=zip
-            Velmoran.exe ReadMe_Velmoran.txt
-    DEPENDS Velmoran ${readMe}
+    COMMAND ${Python3_EXECUTABLE} ${zipWriter} ${zip} ${VELMORAN_SOURCE_DATE_EPOCH}
+            $<TARGET_FILE:Velmoran> $<TARGET_FILE_DIR:Velmoran>/ReadMe_Velmoran.txt
+    DEPENDS Velmoran ${readMe} ${zipWriter}
     VERBATIM)
-add_custom_target(release DEPENDS ${CMAKE_BINARY_DIR}/Velmoran.zip)
+add_custom_target(release DEPENDS ${zip})

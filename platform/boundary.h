@@ -3,7 +3,8 @@
 // called through this table. The Windows build fills it with the real functions, the
 // native build with stand-ins; tests link a variant of Os() that lets them swap it. The
 // entries have the system's own types and calling convention, so that the Windows table holds
-// the system functions themselves wherever their text type allows.
+// the system functions themselves, imported from kernel32 or looked up in the other system
+// DLLs, wherever their text type allows.
 
 #include <cstdint>
 
@@ -42,6 +43,10 @@ struct Boundary {
     // shell32
     Bool(RAWLAYER_SYSTEM_CALL* ShellExecuteExA)(ShellExecuteInfoA* info);
     Bool(RAWLAYER_SYSTEM_CALL* ShellExecuteExW)(ShellExecuteInfoW* info);
+
+    // ole32: the handler the shell picks for a file may be a COM object.
+    HResult(RAWLAYER_SYSTEM_CALL* CoInitializeEx)(void* reserved, Dword flags);
+    void(RAWLAYER_SYSTEM_CALL* CoUninitialize)();
 
     // kernel32
     char*(RAWLAYER_SYSTEM_CALL* GetCommandLineA)();

@@ -33,6 +33,7 @@ using WideUnit = char16_t;
 static_assert(sizeof(wchar_t) == sizeof(WideUnit), "Windows wide characters are 16-bit");
 
 using Bool = BOOL;
+using HResult = HRESULT;
 using Handle = HANDLE;
 // The system's own parameter types where they are not the fixed-width ones.
 using Dword = DWORD;
@@ -68,6 +69,7 @@ struct ShellExecuteInfoW {
 static_assert(sizeof(ShellExecuteInfoW) == sizeof(SHELLEXECUTEINFOW), "same layout as the system");
 #else
 using Bool = std::int32_t;
+using HResult = std::int32_t;
 using Handle = void*;
 using Dword = std::uint32_t;
 using WindowHandle = void*;
@@ -121,5 +123,15 @@ using ShellExecuteInfoW = ShellExecuteInfoR<WideUnit>;
 // Values the callers compare results with, named once.
 inline constexpr std::uint32_t InvalidFileAttributes = 0xFFFFFFFFu;
 inline constexpr std::uint32_t FileAttributeDirectory = 0x10u;
+
+// Shell execution flags: the process handle comes back, %VARIABLES% in the texts are expanded,
+// and the shell shows no error box of its own.
+inline constexpr std::uint32_t ShellMaskNoCloseProcess = 0x40u;
+inline constexpr std::uint32_t ShellMaskExpandEnvironment = 0x200u;
+inline constexpr std::uint32_t ShellMaskNoUserInterface = 0x400u;
+
+// COM for this thread: apartment-threaded, without the OLE1 DDE window.
+inline constexpr std::uint32_t ComApartmentThreaded = 0x2u;
+inline constexpr std::uint32_t ComDisableOle1Dde = 0x4u;
 
 }  // namespace RawLayer::Os

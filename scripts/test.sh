@@ -2,7 +2,8 @@
 # Runs every test: installs what is missing, builds both presets, runs the native tests with
 # AddressSanitizer and UndefinedBehaviorSanitizer (the desktop tests among them, on private
 # buses), builds the Debian package and runs it unpacked, fuzzes the tokenizer for a minute,
-# runs the threading tests under ThreadSanitizer, then runs the Windows tests under Wine.
+# runs the threading tests under ThreadSanitizer, then runs the Windows tests under Wine where
+# the machine can run 32-bit programs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -41,4 +42,13 @@ cmake --preset native-thread >/dev/null
 cmake --build --preset native-thread
 ctest --preset native-thread
 
-scripts/wine-session.sh ctest --preset windows
+# Wine runs the Windows programs as 32-bit Linux processes. On a kernel that runs 64-bit code
+# only, it cannot start at all: there the tests that only read the built files still run, and
+# the run says plainly what it could not do.
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    scripts/wine-session.sh ctest --preset windows
+else
+    echo "NOTICE: this machine cannot run 32-bit programs, so Wine cannot start: the Windows" \
+        "unit and end-to-end tests under Wine are NOT run; the Windows build and its file checks are."
+    ctest --preset windows-without-wine
+fi

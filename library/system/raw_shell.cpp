@@ -6,7 +6,11 @@
 namespace RawLayer {
 
 RawShell::RawShell(const RawString& file)
-    : process(NoProcess), processId(0), file(file), showCommand(ShowNormal) {}
+    : process(NoProcess),
+      processId(0),
+      file(file),
+      showCommand(ShowNormal),
+      mask(ExpandingLaunch) {}
 
 // The texts are released after the handle is closed, directory first, by the order of the
 // fields.
@@ -16,7 +20,7 @@ RawShell::~RawShell() {
 
 bool RawShell::Execute(const RawString& first, const RawString& verb) {
     CloseProcess();
-    process = ShellLaunch(verb, file, first, directory, showCommand);
+    process = ShellLaunch(verb, file, first, directory, showCommand, mask);
     if (process == NoProcess) {
         return false;
     }

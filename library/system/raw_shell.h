@@ -20,7 +20,7 @@ class RawShell {
     RawShell(const RawShell&) = delete;
     RawShell& operator=(const RawShell&) = delete;
 
-    // Launches with file, directory and showCommand. first holds the parameters when file is
+    // Launches with file, directory, showCommand and mask. first holds the parameters when file is
     // given and names what to open when it is empty; an empty verb is the shell's default.
     // A handle held from an earlier launch is closed first, whatever happens next. True when
     // a process handle came back; processId then names that process, and otherwise keeps
@@ -36,6 +36,9 @@ class RawShell {
     RawString parameters;
     RawString directory;
     std::uint8_t showCommand;
+    // The shell's execution flags: ExpandingLaunch, or LiteralLaunch for a path that must be
+    // opened exactly as written.
+    std::uint32_t mask;
 };
 
 }  // namespace RawLayer

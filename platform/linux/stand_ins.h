@@ -42,6 +42,10 @@ std::int32_t MessageBoxW(Handle owner, const WideUnit* text, const WideUnit* cap
 Bool ShellExecuteExA(ShellExecuteInfoA* info);
 Bool ShellExecuteExW(ShellExecuteInfoW* info);
 
+// COM: Linux has none, so initialisation is refused and there is nothing to undo.
+HResult CoInitializeEx(void* reserved, std::uint32_t flags);
+void CoUninitialize();
+
 // Process: the raw command line, process handles as process ids.
 char* GetCommandLineA();
 // The code page that narrow system text is in: NativeAnsiCodePage.

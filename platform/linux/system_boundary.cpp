@@ -17,6 +17,8 @@ const Boundary systemBoundary = {
     Linux::SetSuspendState,
     Linux::ShellExecuteExA,
     Linux::ShellExecuteExW,
+    Linux::CoInitializeEx,
+    Linux::CoUninitialize,
     Linux::GetCommandLineA,
     Linux::GetACP,
     Linux::GetCurrentProcess,

@@ -1,84 +1,102 @@
-// The Windows build: the table holds the system functions themselves. Only two kinds of entry
-// go through an adapter: the calls that take wide text, which hand our 16-bit units over as
-// wchar_t, and SetSuspendState, which is looked up in powrprof on its first use.
+// The Windows build. The import table holds only kernel32 and the C runtime: a DLL imported
+// the usual way has its own dependencies looked up in the program's folder first, before any
+// code of ours could prevent it. Everything else is loaded from the system folder once the
+// search is restricted, and its functions resolved into the table by name. Only kernel32's
+// calls that take wide text go through an adapter, which hands our 16-bit units over as
+// wchar_t; looked-up functions are taken with the table's types directly.
 
-#include "platform/boundary.h"
+#include "platform/windows/system_boundary.h"
 
 namespace RawLayer::Os {
+namespace Windows {
 namespace {
 
-using SetSuspendStateFunction = BOOLEAN(WINAPI*)(BOOLEAN, BOOLEAN, BOOLEAN);
+// The entry of a function that could not be resolved: it does nothing and reports Failure.
+template <auto Failure, typename Function>
+struct Refused;
 
-// powrprof is not one of the DLLs that Windows always takes from the system directory, and
-// the program is made to be copied into any folder. Loading it by name from the system
-// directory only keeps a planted copy beside the program from ever being loaded.
-SetSuspendStateFunction FindSetSuspendState() {
-    HMODULE module = LoadLibraryExW(L"powrprof.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (module == nullptr) {
-        return nullptr;
-    }
-    return reinterpret_cast<SetSuspendStateFunction>(
-        reinterpret_cast<void*>(GetProcAddress(module, "SetSuspendState")));
-}
+template <auto Failure, typename Result, typename... Arguments>
+struct Refused<Failure, Result(WINAPI*)(Arguments...)> {
+    static Result WINAPI Call(Arguments...) { return static_cast<Result>(Failure); }
+};
 
-std::uint8_t WINAPI SuspendThroughSystem(std::uint8_t hibernate, std::uint8_t force,
-                                         std::uint8_t wakeupEventsDisabled) {
-    static const SetSuspendStateFunction function = FindSetSuspendState();
-    if (function == nullptr) {
-        return 0;
-    }
-    return function(hibernate, force, wakeupEventsDisabled);
+template <auto Failure, typename... Arguments>
+struct Refused<Failure, void(WINAPI*)(Arguments...)> {
+    static void WINAPI Call(Arguments...) {}
+};
+
+template <auto Failure, typename Function>
+void Resolve(Function& entry, HMODULE library, const char* name) {
+    FARPROC found = library != nullptr ? GetProcAddress(library, name) : nullptr;
+    entry = found != nullptr ? reinterpret_cast<Function>(reinterpret_cast<void*>(found))
+                             : Refused<Failure, Function>::Call;
 }
 
 const wchar_t* AsSystemWide(const WideUnit* text) {
     return reinterpret_cast<const wchar_t*>(text);
 }
 
-const Boundary systemBoundary = {
-    ::PostMessageA,
-    ::LockWorkStation,
-    ::ExitWindowsEx,
-    ::MessageBoxA,
-    [](HWND owner, const WideUnit* text, const WideUnit* caption, UINT style)
-        WINAPI { return ::MessageBoxW(owner, AsSystemWide(text), AsSystemWide(caption), style); },
-    ::OpenProcessToken,
-    ::LookupPrivilegeValueA,
-    ::AdjustTokenPrivileges,
-    ::InitiateSystemShutdownExA,
-    SuspendThroughSystem,
-    ::ShellExecuteExA,
-    [](ShellExecuteInfoW* info)
-        WINAPI { return ::ShellExecuteExW(reinterpret_cast<SHELLEXECUTEINFOW*>(info)); },
-    ::GetCommandLineA,
-    ::GetACP,
-    ::GetCurrentProcess,
-    ::CloseHandle,
-    ::GetProcessId,
-    ::GetModuleFileNameA,
-    [](HMODULE module, WideUnit* buffer, DWORD size)
-        WINAPI { return ::GetModuleFileNameW(module, reinterpret_cast<wchar_t*>(buffer), size); },
-    ::GetFileAttributesA,
-    [](const WideUnit* path) WINAPI { return ::GetFileAttributesW(AsSystemWide(path)); },
-    [](UINT codePage, DWORD flags, const char* source, int sourceLength, WideUnit* target,
-       int targetLength) WINAPI {
-        return ::MultiByteToWideChar(codePage, flags, source, sourceLength,
-                                     reinterpret_cast<wchar_t*>(target), targetLength);
-    },
-    [](UINT codePage, DWORD flags, const WideUnit* source, int sourceLength, char* target,
-       int targetLength, const char* defaultChar, BOOL* usedDefault) WINAPI {
-        return ::WideCharToMultiByte(codePage, flags, AsSystemWide(source), sourceLength, target,
-                                     targetLength, defaultChar, usedDefault);
-    },
-    ::InitializeCriticalSection,
-    ::EnterCriticalSection,
-    ::LeaveCriticalSection,
-    ::DeleteCriticalSection,
-};
-
 }  // namespace
 
+Boundary ResolveBoundary(const SystemLibraries& libraries) {
+    Boundary table{};
+    Resolve<FALSE>(table.PostMessageA, libraries.user32, "PostMessageA");
+    Resolve<FALSE>(table.LockWorkStation, libraries.user32, "LockWorkStation");
+    Resolve<FALSE>(table.ExitWindowsEx, libraries.user32, "ExitWindowsEx");
+    Resolve<0>(table.MessageBoxA, libraries.user32, "MessageBoxA");
+    Resolve<0>(table.MessageBoxW, libraries.user32, "MessageBoxW");
+
+    Resolve<FALSE>(table.OpenProcessToken, libraries.advapi32, "OpenProcessToken");
+    Resolve<FALSE>(table.LookupPrivilegeValueA, libraries.advapi32, "LookupPrivilegeValueA");
+    Resolve<FALSE>(table.AdjustTokenPrivileges, libraries.advapi32, "AdjustTokenPrivileges");
+    Resolve<FALSE>(table.InitiateSystemShutdownExA, libraries.advapi32,
+                   "InitiateSystemShutdownExA");
+
+    Resolve<FALSE>(table.SetSuspendState, libraries.powrprof, "SetSuspendState");
+
+    Resolve<FALSE>(table.ShellExecuteExA, libraries.shell32, "ShellExecuteExA");
+    Resolve<FALSE>(table.ShellExecuteExW, libraries.shell32, "ShellExecuteExW");
+
+    Resolve<E_NOTIMPL>(table.CoInitializeEx, libraries.ole32, "CoInitializeEx");
+    Resolve<0>(table.CoUninitialize, libraries.ole32, "CoUninitialize");
+
+    table.GetCommandLineA = ::GetCommandLineA;
+    table.GetACP = ::GetACP;
+    table.GetCurrentProcess = ::GetCurrentProcess;
+    table.CloseHandle = ::CloseHandle;
+    table.GetProcessId = ::GetProcessId;
+    table.GetModuleFileNameA = ::GetModuleFileNameA;
+    table.GetModuleFileNameW = [](HMODULE module, WideUnit* buffer, DWORD size) WINAPI {
+        return ::GetModuleFileNameW(module, reinterpret_cast<wchar_t*>(buffer), size);
+    };
+    table.GetFileAttributesA = ::GetFileAttributesA;
+    table.GetFileAttributesW = [](const WideUnit* path)
+                                   WINAPI { return ::GetFileAttributesW(AsSystemWide(path)); };
+    table.MultiByteToWideChar = [](UINT codePage, DWORD flags, const char* source, int sourceLength,
+                                   WideUnit* target, int targetLength) WINAPI {
+        return ::MultiByteToWideChar(codePage, flags, source, sourceLength,
+                                     reinterpret_cast<wchar_t*>(target), targetLength);
+    };
+    table.WideCharToMultiByte = [](UINT codePage, DWORD flags, const WideUnit* source,
+                                   int sourceLength, char* target, int targetLength,
+                                   const char* defaultChar, BOOL* usedDefault) WINAPI {
+        return ::WideCharToMultiByte(codePage, flags, AsSystemWide(source), sourceLength, target,
+                                     targetLength, defaultChar, usedDefault);
+    };
+    table.InitializeCriticalSection = ::InitializeCriticalSection;
+    table.EnterCriticalSection = ::EnterCriticalSection;
+    table.LeaveCriticalSection = ::LeaveCriticalSection;
+    table.DeleteCriticalSection = ::DeleteCriticalSection;
+    return table;
+}
+
+}  // namespace Windows
+
 const Boundary& SystemBoundary() {
-    return systemBoundary;
+    // Built on first use, which the entry point makes the program's first step: no DLL is
+    // loaded before the search is restricted.
+    static const Boundary table = Windows::ResolveBoundary(Windows::LoadSystemLibraries());
+    return table;
 }
 
 }  // namespace RawLayer::Os

@@ -1,5 +1,6 @@
 #include "launcher/power_actions.h"
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -43,8 +44,8 @@ const std::vector<ActionRow> actionRows = {
     {3, {lock}, "LockWorkStation"},
     {4, Join({privilegeSteps, {"SetSuspendState(0, 0, 0)"}}), "SetSuspendState"},
     {5, Join({{lock}, privilegeSteps, {"SetSuspendState(0, 0, 0)"}}), "SetSuspendState"},
-    {6, {"SetSuspendState(1, 0, 0)"}, "SetSuspendState"},
-    {7, {lock, "SetSuspendState(1, 0, 0)"}, "SetSuspendState"},
+    {6, Join({privilegeSteps, {"SetSuspendState(1, 0, 0)"}}), "SetSuspendState"},
+    {7, Join({{lock}, privilegeSteps, {"SetSuspendState(1, 0, 0)"}}), "SetSuspendState"},
     {8, {"ExitWindowsEx(0x0, 0x0)"}, "ExitWindowsEx"},
     {9, Join({privilegeSteps, {"InitiateSystemShutdownExA(null, null, 0, 0, 0, 0x1)"}}),
      "InitiateSystemShutdownExA"},
@@ -115,6 +116,39 @@ TEST(power_actions_test, a_failing_lock_does_not_stop_the_suspend) {
     }
 }
 
+// A test that forgets to program the double must not shut down the machine it runs on: every
+// call of an action fails the test instead of reaching the system, and reports failure.
+TEST(power_actions_test, an_unprogrammed_action_fails_the_test_and_reaches_no_system) {
+    for (const ActionRow& row : actionRows) {
+        SCOPED_TRACE("id " + std::to_string(row.id));
+        RecordingBoundary os;
+        os.Program("GetCurrentProcess", 0x1111);
+        testing::TestPartResultArray failures;
+        bool result = false;
+        {
+            testing::ScopedFakeTestPartResultReporter reporter(
+                testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD,
+                &failures);
+            result = Velmoran::ExecuteCommand(row.id);
+        }
+        Calls refused;
+        for (int i = 0; i < failures.size(); ++i) {
+            std::string message = failures.GetTestPartResult(i).message();
+            std::size_t start = message.find("unprogrammed");
+            refused.push_back(message.substr(start, message.find(':', start) - start));
+        }
+        Calls made;
+        for (const std::string& call : os.Calls()) {
+            if (call != "GetCurrentProcess()") {
+                made.push_back("unprogrammed call of " + call.substr(0, call.find('(')));
+            }
+        }
+        EXPECT_EQ(refused, made);
+        EXPECT_EQ(made.empty(), row.calls.empty());
+        EXPECT_EQ(result, IsBroadcast(row.id));
+    }
+}
+
 struct PrivilegeFailureRow {
     const char* failing;
     Calls calls;
@@ -156,6 +190,10 @@ TEST(power_actions_test, the_privilege_step_succeeds_when_the_adjustment_does) {
 // natively there is no token service and the step fails without any further call.
 TEST(power_actions_test, the_privilege_step_runs_against_the_system) {
     RecordingBoundary os;
+    for (const char* function :
+         {"OpenProcessToken", "LookupPrivilegeValueA", "AdjustTokenPrivileges", "CloseHandle"}) {
+        os.PassToSystem(function);
+    }
     bool enabled = Velmoran::EnablePowerPrivilege();
     Calls names;
     for (const std::string& call : os.Calls()) {

@@ -1,12 +1,17 @@
 #!/usr/bin/env python3
-"""Checks the built Velmoran.exe as Windows will see it: a 32-bit GUI program that imports only
-Windows system DLLs, with an icon group, version information and a manifest that never asks
-for elevation."""
+"""Checks the built Velmoran.exe as Windows will see it: a 32-bit GUI program within its size
+budget whose import table names only kernel32 and the C runtime (every other system DLL is
+loaded from the system folder at run time), with an icon group, version information and a
+manifest that never asks for elevation, declares the systems it supports, themed controls and
+per-monitor DPI awareness."""
 import struct
 import sys
 import unittest
 
-SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll", "shell32.dll", "msvcrt.dll"}
+# A DLL in the import table has its own dependencies looked up in the program's folder first.
+IMPORTED_DLLS = {"kernel32.dll", "msvcrt.dll"}
+# The stripped program's budget, in bytes.
+SIZE_BUDGET = 75_776
 MACHINE_I386 = 0x14C
 SUBSYSTEM_WINDOWS_GUI = 2
 RESOURCE_ICON_GROUP = 14
@@ -19,7 +24,8 @@ class PortableExecutable:
         self.data = data
         pe = struct.unpack_from("<I", data, 0x3C)[0]
         assert data[pe:pe + 4] == b"PE\0\0", "no PE signature"
-        self.machine, sections, _, _, _, optional_size, _ = struct.unpack_from("<HHIIIHH", data, pe + 4)
+        self.machine, sections, _, self.symbol_table, self.symbols, optional_size, _ = struct.unpack_from(
+            "<HHIIIHH", data, pe + 4)
         optional = pe + 24
         self.magic = struct.unpack_from("<H", data, optional)[0]
         self.subsystem = struct.unpack_from("<H", data, optional + 68)[0]
@@ -76,10 +82,13 @@ class ProgramFileTest(unittest.TestCase):
         self.assertEqual(self.program.magic, 0x10B, "PE32, not PE32+")
         self.assertEqual(self.program.subsystem, SUBSYSTEM_WINDOWS_GUI)
 
-    def test_imports_only_system_dlls(self):
+    def test_imports_only_kernel32_and_the_c_runtime(self):
         dlls = {name.lower() for name in self.program.imported_dlls()}
-        self.assertTrue(dlls, "no imports found")
-        self.assertLessEqual(dlls, SYSTEM_DLLS)
+        self.assertEqual(dlls, IMPORTED_DLLS)
+
+    def test_fits_its_size_budget_stripped(self):
+        self.assertEqual((self.program.symbol_table, self.program.symbols), (0, 0), "not stripped")
+        self.assertLessEqual(len(self.data), SIZE_BUDGET)
 
     def test_carries_icon_version_and_manifest(self):
         types = self.program.resource_types()
@@ -91,6 +100,15 @@ class ProgramFileTest(unittest.TestCase):
         self.assertIn(b'uiAccess="false"', self.data)
         self.assertNotIn(b"requireAdministrator", self.data)
         self.assertNotIn(b"highestAvailable", self.data)
+
+    def test_manifest_declares_systems_controls_and_dpi_awareness(self):
+        for system in (b"e2011457-1546-43c5-a5fe-008deee3d3f0", b"35138b9a-5d96-4fbd-8e2d-a2440225f93a",
+                       b"4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38", b"1f676c76-80e1-4239-95bb-83d0f6d0da78",
+                       b"8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"):  # Vista, 7, 8, 8.1, 10 and 11
+            self.assertIn(b'<supportedOS Id="{%s}"/>' % system, self.data)
+        self.assertIn(b'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"', self.data)
+        self.assertIn(b">true/pm</dpiAware>", self.data)
+        self.assertIn(b">PerMonitorV2, PerMonitor</dpiAwareness>", self.data)
 
 
 if __name__ == "__main__":

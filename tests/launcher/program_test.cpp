@@ -31,6 +31,8 @@ void ProgramMachine(RecordingBoundary& os, std::int64_t codePage, const std::str
           "AdjustTokenPrivileges", "CloseHandle", "MessageBoxA", "ShellExecuteExA"}) {
         os.Program(function, 1);
     }
+    os.Program("CoInitializeEx", 0);
+    os.Program("CoUninitialize", 0);
     os.Program("GetFileAttributesA", RawLayer::Os::InvalidFileAttributes);
 }
 
@@ -148,28 +150,39 @@ TEST(program_test, the_usage_box_lists_every_word_in_both_forms) {
 
 std::string LaunchOf(const std::string& file) {
     return "ShellExecuteExA(cbSize=" + std::to_string(sizeof(RawLayer::Os::ShellExecuteInfoA)) +
-           ", fMask=0x640, hwnd=null, lpVerb=null, lpFile=\"" + file +
+           ", fMask=0x440, hwnd=null, lpVerb=null, lpFile=\"" + file +
            "\", lpParameters=\"\", lpDirectory=\"\", nShow=1)";
 }
 
 struct HelpRow {
     const char* name;
     std::int64_t attributes;
+    // What CoInitializeEx reports: S_OK, S_FALSE for a thread already in an apartment, or a
+    // refusal such as RPC_E_CHANGED_MODE.
+    std::int64_t apartment;
     Calls calls;
-    int exitCode;
 };
 
 TEST(program_test, help_opens_the_read_me_beside_the_program_or_shows_the_box) {
     const std::string readMe = "C:\\\\Tools\\\\ReadMe_Velmoran.txt";
     const std::string query = "GetFileAttributesA(\"" + readMe + "\")";
     const std::string box = "MessageBoxA(null, <usage>, \"Velmoran\", 0x40)";
+    const std::string join = "CoInitializeEx(null, 0x6)";
+    const Calls launch = {LaunchOf(readMe), "GetProcessId(0x5050)"};
+    const std::string leave = "CoUninitialize()";
+    const std::string close = "CloseHandle(0x5050)";
     const std::vector<HelpRow> rows = {
-        {"present",
+        {"present", 0x20, 0, {query, join, launch[0], launch[1], leave, close}},
+        {"present, apartment joined again",
          0x20,
-         {query, LaunchOf(readMe), "GetProcessId(0x5050)", "CloseHandle(0x5050)"},
-         1},
-        {"missing", RawLayer::Os::InvalidFileAttributes, {query, box}, 1},
-        {"a directory", 0x10, {query, box}, 1},
+         1,
+         {query, join, launch[0], launch[1], leave, close}},
+        {"present, apartment refused",
+         0x20,
+         -2147417850,
+         {query, join, launch[0], launch[1], close}},
+        {"missing", RawLayer::Os::InvalidFileAttributes, 0, {query, box}},
+        {"a directory", 0x10, 0, {query, box}},
     };
     for (const HelpRow& row : rows) {
         SCOPED_TRACE(row.name);
@@ -177,10 +190,11 @@ TEST(program_test, help_opens_the_read_me_beside_the_program_or_shows_the_box) {
         ProgramMachine(os, Western, "Velmoran.exe Help", usual);
         os.Program("GetFileAttributesA", row.attributes);
         os.Program("GetProcessId", 77);
-        EXPECT_EQ(Velmoran::RunProgram(), row.exitCode);
-        Calls calls = os.CallsOf({"GetFileAttributesA", "GetFileAttributesW", "ShellExecuteExA",
-                                  "ShellExecuteExW", "GetProcessId", "CloseHandle", "MessageBoxA",
-                                  "MessageBoxW"});
+        os.Program("CoInitializeEx", row.apartment);
+        EXPECT_EQ(Velmoran::RunProgram(), 1);
+        Calls calls = os.CallsOf({"GetFileAttributesA", "GetFileAttributesW", "CoInitializeEx",
+                                  "ShellExecuteExA", "ShellExecuteExW", "GetProcessId",
+                                  "CoUninitialize", "CloseHandle", "MessageBoxA", "MessageBoxW"});
         for (std::string& call : calls) {
             if (call.rfind("MessageBoxA", 0) == 0) {
                 call = box;

@@ -38,6 +38,18 @@ Handle MakeHandle(std::uintptr_t value) {
     return reinterpret_cast<Handle>(value);
 }
 
+// Whether an unprogrammed call may reach the system. Only calls that change nothing do so on
+// their own; any other fails the test, so that a forgotten entry can never lock, suspend or
+// shut down the machine running the tests.
+bool Forwarded(const std::string& function) {
+    if (RecordingBoundary::Current().PassesToSystem(function)) {
+        return true;
+    }
+    ADD_FAILURE() << "unprogrammed call of " << function
+                  << ": program its result, or pass it to the system";
+    return false;
+}
+
 // Records the call; true with the programmed result when there is one.
 bool Recorded(const std::string& function, const std::string& arguments, std::int64_t* result) {
     RecordingBoundary& recorder = RecordingBoundary::Current();
@@ -56,18 +68,6 @@ Os::Dword FillModuleFileName(const std::basic_string<Unit>& path, Unit* buffer, 
     path.copy(buffer, count);
     buffer[count] = 0;
     return path.size() < size ? static_cast<Os::Dword>(count) : size;
-}
-
-// Natively the power and workstation actions reach the machine's own login manager and
-// desktop: a test that does not program them fails instead of powering the machine off.
-bool MayReachSystemAction(const char* function) {
-#ifdef _WIN32
-    static_cast<void>(function);
-    return true;
-#else
-    ADD_FAILURE() << function << " was not programmed; natively it would act on this machine";
-    return false;
-#endif
 }
 
 template <typename Info>
@@ -101,43 +101,35 @@ Bool ShellExecuteRecorded(const char* function, Info* info,
         }
         return static_cast<Bool>(result);
     }
-    return forward(info);
+    return Forwarded(function) ? forward(info) : 0;
 }
 
 const Os::Boundary recordingBoundary = {
-    [](Os::WindowHandle window, std::uint32_t message, std::uintptr_t wParam, Os::LongParam lParam)
-        RAWLAYER_SYSTEM_CALL {
-            std::int64_t result = 0;
-            if (Recorded("PostMessageA",
-                         Pointer(window) + ", " + Hex(message) + ", " + Hex(wParam) + ", " +
-                             Number(lParam),
-                         &result)) {
-                return static_cast<Bool>(result);
-            }
-            if (!MayReachSystemAction("PostMessageA")) {
-                return 0;
-            }
-            return System().PostMessageA(window, message, wParam, lParam);
-        },
+    [](Os::WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+       Os::LongParam lParam) RAWLAYER_SYSTEM_CALL {
+        std::int64_t result = 0;
+        if (Recorded(
+                "PostMessageA",
+                Pointer(window) + ", " + Hex(message) + ", " + Hex(wParam) + ", " + Number(lParam),
+                &result)) {
+            return static_cast<Bool>(result);
+        }
+        return Forwarded("PostMessageA") ? System().PostMessageA(window, message, wParam, lParam)
+                                         : 0;
+    },
     []() RAWLAYER_SYSTEM_CALL {
         std::int64_t result = 0;
         if (Recorded("LockWorkStation", "", &result)) {
             return static_cast<Bool>(result);
         }
-        if (!MayReachSystemAction("LockWorkStation")) {
-            return 0;
-        }
-        return System().LockWorkStation();
+        return Forwarded("LockWorkStation") ? System().LockWorkStation() : 0;
     },
     [](std::uint32_t flags, Os::Dword reason) RAWLAYER_SYSTEM_CALL {
         std::int64_t result = 0;
         if (Recorded("ExitWindowsEx", Hex(flags) + ", " + Hex(reason), &result)) {
             return static_cast<Bool>(result);
         }
-        if (!MayReachSystemAction("ExitWindowsEx")) {
-            return 0;
-        }
-        return System().ExitWindowsEx(flags, reason);
+        return Forwarded("ExitWindowsEx") ? System().ExitWindowsEx(flags, reason) : 0;
     },
     [](Os::WindowHandle owner, const char* text, const char* caption, std::uint32_t style)
         RAWLAYER_SYSTEM_CALL {
@@ -148,7 +140,7 @@ const Os::Boundary recordingBoundary = {
                          &result)) {
                 return static_cast<int>(result);
             }
-            return System().MessageBoxA(owner, text, caption, style);
+            return Forwarded("MessageBoxA") ? System().MessageBoxA(owner, text, caption, style) : 0;
         },
     [](Os::WindowHandle owner, const WideUnit* text, const WideUnit* caption, std::uint32_t style)
         RAWLAYER_SYSTEM_CALL {
@@ -159,7 +151,7 @@ const Os::Boundary recordingBoundary = {
                          &result)) {
                 return static_cast<int>(result);
             }
-            return System().MessageBoxW(owner, text, caption, style);
+            return Forwarded("MessageBoxW") ? System().MessageBoxW(owner, text, caption, style) : 0;
         },
     [](Handle process, Os::Dword access, Handle* token) RAWLAYER_SYSTEM_CALL {
         std::int64_t result = 0;
@@ -169,7 +161,8 @@ const Os::Boundary recordingBoundary = {
             }
             return static_cast<Bool>(result);
         }
-        return System().OpenProcessToken(process, access, token);
+        return Forwarded("OpenProcessToken") ? System().OpenProcessToken(process, access, token)
+                                             : 0;
     },
     [](const char* systemName, const char* name, Os::Luid* luid) RAWLAYER_SYSTEM_CALL {
         std::int64_t result = 0;
@@ -180,7 +173,9 @@ const Os::Boundary recordingBoundary = {
             }
             return static_cast<Bool>(result);
         }
-        return System().LookupPrivilegeValueA(systemName, name, luid);
+        return Forwarded("LookupPrivilegeValueA")
+                   ? System().LookupPrivilegeValueA(systemName, name, luid)
+                   : 0;
     },
     [](Handle token, Bool disableAll, Os::TokenPrivileges* newState, Os::Dword bufferLength,
        Os::TokenPrivileges* previousState, Os::Dword* returnLength) RAWLAYER_SYSTEM_CALL {
@@ -199,23 +194,25 @@ const Os::Boundary recordingBoundary = {
                      &result)) {
             return static_cast<Bool>(result);
         }
-        return System().AdjustTokenPrivileges(token, disableAll, newState, bufferLength,
-                                              previousState, returnLength);
+        return Forwarded("AdjustTokenPrivileges")
+                   ? System().AdjustTokenPrivileges(token, disableAll, newState, bufferLength,
+                                                    previousState, returnLength)
+                   : 0;
     },
-    [](char* machine, char* message, Os::Dword timeout, Bool force, Bool reboot,
-       Os::Dword reason) RAWLAYER_SYSTEM_CALL {
-        std::int64_t result = 0;
-        if (Recorded("InitiateSystemShutdownExA",
-                     Quoted(machine) + ", " + Quoted(message) + ", " + Number(timeout) + ", " +
-                         Number(force) + ", " + Number(reboot) + ", " + Hex(reason),
-                     &result)) {
-            return static_cast<Bool>(result);
-        }
-        if (!MayReachSystemAction("InitiateSystemShutdownExA")) {
-            return 0;
-        }
-        return System().InitiateSystemShutdownExA(machine, message, timeout, force, reboot, reason);
-    },
+    [](char* machine, char* message, Os::Dword timeout, Bool force, Bool reboot, Os::Dword reason)
+        RAWLAYER_SYSTEM_CALL {
+            std::int64_t result = 0;
+            if (Recorded("InitiateSystemShutdownExA",
+                         Quoted(machine) + ", " + Quoted(message) + ", " + Number(timeout) + ", " +
+                             Number(force) + ", " + Number(reboot) + ", " + Hex(reason),
+                         &result)) {
+                return static_cast<Bool>(result);
+            }
+            return Forwarded("InitiateSystemShutdownExA")
+                       ? System().InitiateSystemShutdownExA(machine, message, timeout, force,
+                                                            reboot, reason)
+                       : 0;
+        },
     [](std::uint8_t hibernate, std::uint8_t force,
        std::uint8_t wakeupEventsDisabled) RAWLAYER_SYSTEM_CALL {
         std::int64_t result = 0;
@@ -224,16 +221,28 @@ const Os::Boundary recordingBoundary = {
                      &result)) {
             return static_cast<std::uint8_t>(result);
         }
-        if (!MayReachSystemAction("SetSuspendState")) {
-            return std::uint8_t{0};
-        }
-        return System().SetSuspendState(hibernate, force, wakeupEventsDisabled);
+        return Forwarded("SetSuspendState")
+                   ? System().SetSuspendState(hibernate, force, wakeupEventsDisabled)
+                   : std::uint8_t{0};
     },
     [](Os::ShellExecuteInfoA* info) RAWLAYER_SYSTEM_CALL {
         return ShellExecuteRecorded("ShellExecuteExA", info, System().ShellExecuteExA, NarrowText);
     },
     [](Os::ShellExecuteInfoW* info) RAWLAYER_SYSTEM_CALL {
         return ShellExecuteRecorded("ShellExecuteExW", info, System().ShellExecuteExW, WideText);
+    },
+    [](void* reserved, Os::Dword flags) RAWLAYER_SYSTEM_CALL {
+        std::int64_t result = 0;
+        if (Recorded("CoInitializeEx", Pointer(reserved) + ", " + Hex(flags), &result)) {
+            return static_cast<Os::HResult>(result);
+        }
+        return Forwarded("CoInitializeEx") ? System().CoInitializeEx(reserved, flags) : 0;
+    },
+    []() RAWLAYER_SYSTEM_CALL {
+        std::int64_t result = 0;
+        if (!Recorded("CoUninitialize", "", &result) && Forwarded("CoUninitialize")) {
+            System().CoUninitialize();
+        }
     },
     []() RAWLAYER_SYSTEM_CALL -> char* {
         RecordingBoundary& recorder = RecordingBoundary::Current();
@@ -263,14 +272,14 @@ const Os::Boundary recordingBoundary = {
         if (Recorded("CloseHandle", Pointer(handle), &result)) {
             return static_cast<Bool>(result);
         }
-        return System().CloseHandle(handle);
+        return Forwarded("CloseHandle") ? System().CloseHandle(handle) : 0;
     },
     [](Handle process) RAWLAYER_SYSTEM_CALL {
         std::int64_t result = 0;
         if (Recorded("GetProcessId", Pointer(process), &result)) {
             return static_cast<Os::Dword>(result);
         }
-        return System().GetProcessId(process);
+        return Forwarded("GetProcessId") ? System().GetProcessId(process) : 0;
     },
     [](Os::ModuleHandle module, char* buffer, Os::Dword size) RAWLAYER_SYSTEM_CALL {
         std::int64_t result = 0;
@@ -383,6 +392,14 @@ void RecordingBoundary::Program(const std::string& function, std::int64_t result
 void RecordingBoundary::ProgramSequence(const std::string& function,
                                         std::vector<std::int64_t> results) {
     programmed[function] = Programmed{{results.begin(), results.end()}, false};
+}
+
+void RecordingBoundary::PassToSystem(const std::string& function) {
+    passedToSystem.insert(function);
+}
+
+bool RecordingBoundary::PassesToSystem(const std::string& function) const {
+    return passedToSystem.count(function) != 0;
 }
 
 void RecordingBoundary::ProgramModuleFileNameA(std::string path) {

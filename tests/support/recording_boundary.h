@@ -1,13 +1,16 @@
 #pragma once
 // The recording double of the OS boundary. While one lives, every call through Os() is
 // written down as text, such as PostMessageA(0xffff, 0x112, 0xf170, 2). A function with a
-// programmed result returns it (filling its out-parameters with recognisable values);
-// every other call goes on to the system's table. Used from one thread at a time.
+// programmed result returns it (filling its out-parameters with recognisable values). Calls
+// that only read (the command line, module paths, attributes, conversions, locks) go on to the
+// system's table; any other call without a programmed result fails the test and reports
+// failure, unless the test passes that function to the system. Used from one thread at a time.
 
 #include <cstdint>
 #include <deque>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -31,6 +34,9 @@ class RecordingBoundary {
     // then b, then goes back to the system's table.
     void Program(const std::string& function, std::int64_t result);
     void ProgramSequence(const std::string& function, std::vector<std::int64_t> results);
+    // Unprogrammed calls of the function reach the system's table instead of failing.
+    void PassToSystem(const std::string& function);
+    bool PassesToSystem(const std::string& function) const;
     // GetModuleFileNameA and GetModuleFileNameW report these paths as the system does: a
     // path that does not fit the buffer is cut, terminated, and the buffer's size returned.
     // A result programmed for the function still comes first.
@@ -64,6 +70,7 @@ class RecordingBoundary {
 
     std::vector<std::string> calls;
     std::map<std::string, Programmed> programmed;
+    std::set<std::string> passedToSystem;
     std::optional<std::string> moduleFileNameA;
     std::optional<std::u16string> moduleFileNameW;
     std::optional<std::string> commandLine;

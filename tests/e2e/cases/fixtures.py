@@ -71,8 +71,8 @@ CASES = [
     # DLL planting: the control program is caught loading the plant, which proves that the
     # settings can catch it; loading from the system directory is not.
     Case("plant_loaded_by_ordinary_import", program="imports_powrprof.exe", line='"{exe}"',
-         exit_code=0, plant=True, plant_loaded=True),
+         exit_code=0, plants=["powrprof"], plants_ran=["powrprof"]),
     Case("plant_ignored_by_system_directory_load", program="loads_powrprof.exe",
-         line='"{exe}"', exit_code=0, plant=True, plant_loaded=False,
+         line='"{exe}"', exit_code=0, plants=["powrprof"],
          calls=["powrprof.SetSuspendState(01, 00, 00) = 01"]),
 ]

@@ -58,8 +58,8 @@ ACTIONS = {
     "LockScreen": (LOCK, 2),
     "Standby": (PRIVILEGE + suspend(0), 0),
     "StandbyLock": (LOCK + PRIVILEGE + suspend(0), 0),
-    "Hibernation": (suspend(1), 0),
-    "HibernationLock": (LOCK + suspend(1), 0),
+    "Hibernation": (PRIVILEGE + suspend(1), 0),
+    "HibernationLock": (LOCK + PRIVILEGE + suspend(1), 0),
     "Logoff": (["user32.ExitWindowsEx(00000000, 00000000) = 00000001"], 0),
     "Poweroff": (PRIVILEGE + shutdown(0, 0), 0),
     "PoweroffForce": (PRIVILEGE + shutdown(1, 0), 0),
@@ -99,9 +99,10 @@ README_CALLS = [
     "shell32.ShellExecuteExA(*) = 00000001",
     "kernel32.CloseHandle(*) = 00000001",
 ]
-# The process handle handed back, environment strings expanded, no error dialog; no verb, so
-# the file type's default applies; empty parameters and directory.
-README_SHELL = [{"mask": 0x640, "verb": None, "file": README_PATH, "parm": "", "dir": "",
+# The process handle handed back and no error dialog, but no expansion of environment strings:
+# the path is the program's own, whatever its folders are called. No verb, so the file type's
+# default applies; empty parameters and directory.
+README_SHELL = [{"mask": 0x440, "verb": None, "file": README_PATH, "parm": "", "dir": "",
                  "show": 1}]
 
 

@@ -1,8 +1,7 @@
 """The shipped Velmoran.exe in folders whose names are awkward in one code page or the other,
-under the Western (1252) and the Japanese (932) code page, and with a powrprof.dll planted
-beside it."""
+under the Western (1252) and the Japanese (932) code page."""
 
-from velmoran import command, readme, suspend, usage
+from velmoran import command, readme, usage
 from wine_e2e import Case
 
 JAPANESE = "ja_JP.UTF-8"
@@ -37,15 +36,4 @@ CODE_PAGES = [
     usage("japanese_line_with_e9_blank_ends_in_help", WESTERN_LINE, locale=JAPANESE),
 ]
 
-# powrprof.dll is taken from the system directory only: a copy planted beside the program is
-# not loaded even with native DLLs preferred. The harness's control case,
-# plant_loaded_by_ordinary_import in fixtures.py, proves that these settings do catch a
-# program that imports powrprof the ordinary way.
-SECURITY = [
-    Case("planted_powrprof_not_loaded", line='"{exe}" Standby', exit_code=0, plant=True,
-         plant_loaded=False, watch=("LoadLibraryExW", "SetSuspendState"),
-         calls=['kernel32.LoadLibraryExW(L"powrprof.dll", 00000000, 00000800) = *']
-         + suspend(0)),
-]
-
-CASES = CODE_PAGES + SECURITY
+CASES = CODE_PAGES

@@ -1,4 +1,4 @@
-r"""Reads Wine's debug output (WINEDEBUG=+pid,+relay,+exec) into calls.
+r"""Reads Wine's debug output (WINEDEBUG=+pid,+relay,+exec,+loaddll) into calls and loads.
 
 A relay line looks like
 
@@ -9,7 +9,10 @@ with the process id, the thread id, each argument as a 32-bit slot in hex (a str
 also shows its text in Wine's debug quoting) and the return address. Calls and returns are
 paired per thread. The exec channel's SHELL_execute line, which shows the fields of a
 ShellExecuteEx request that the relay trace gives only as a pointer, is attached to the
-ShellExecuteEx call open on the same thread.
+ShellExecuteEx call open on the same thread. The loaddll channel tells each DLL a process
+loaded, from where, and whether it was Wine's own or a native file:
+
+    02a8:02ac:trace:loaddll:build_module Loaded L"C:\\e2e\\app\\version.dll" at 10000000: native
 
 Expected calls are written in the same form, as text:
 
@@ -250,6 +253,22 @@ def parse_trace(lines: Iterable[str]) -> list:
                     call.shell = _shell_fields(match["rest"])
                     break
     return calls
+
+
+_LOADDLL = re.compile(
+    r"^(?P<pid>[0-9a-f]+):[0-9a-f]+:trace:loaddll:\w+ Loaded (?P<path>L\".*\") at [0-9A-Fa-f]+:"
+    r" (?P<kind>\w+)$"
+)
+
+
+def dll_loads(lines: Iterable[str], pid: int) -> list:
+    """The DLLs one process loaded, in order, as (Windows path, "builtin" or "native")."""
+    loads = []
+    for line in lines:
+        match = _LOADDLL.match(line.rstrip("\r\n"))
+        if match and int(match["pid"], 16) == pid:
+            loads.append((_Scanner(match["path"]).quoted().value, match["kind"]))
+    return loads
 
 
 def calls_from_image(calls: Iterable[Call], pid: int, base: int, size: int) -> list:

@@ -25,6 +25,9 @@ TRACE = r"""
 0030:0034:Call KERNEL32.GetFileAttributesA(0060fba4 "abcdefghij"...) ret=00401a00
 0030:0034:Ret  KERNEL32.GetFileAttributesA() retval=ffffffff ret=00401a00
 0030:0034:Call user32.ExitWindowsEx(00000000,00000000) ret=00401b00
+0030:0034:trace:loaddll:build_module Loaded L"C:\\windows\\system32\\shell32.dll" at 7A000000: builtin
+0040:0044:trace:loaddll:build_module Loaded L"C:\\e2e\\tools\\uxtheme.dll" at 10000000: native
+0030:0034:trace:loaddll:build_module Loaded L"C:\\e2e\\\30bd\\version.dll" at 10000000: native
 """.strip().splitlines()
 
 
@@ -80,6 +83,15 @@ class ParseTraceTest(unittest.TestCase):
 
     def test_renders_booleans_by_low_byte(self):
         self.assertEqual(str(own_calls()[3]), "powrprof.SetSuspendState(01, 00, 00) = 01")
+
+
+class DllLoadsTest(unittest.TestCase):
+    def test_keeps_one_process_loads_with_their_paths_and_kinds(self):
+        self.assertEqual(
+            relay.dll_loads(TRACE, pid=0x30),
+            [("C:\\windows\\system32\\shell32.dll", "builtin"),
+             ("C:\\e2e\\\u30bd\\version.dll", "native")],
+        )
 
 
 class MatchTest(unittest.TestCase):

@@ -1,14 +1,15 @@
 """End-to-end cases of Windows programs under Wine, written as rows of data.
 
-    python3 wine_e2e.py --bin DIR [--bin DIR ...] [-k TEXT] CASES.py
+    python3 wine_e2e.py --bin DIR [--bin DIR ...] [-k TEXT] [--loaded] CASES.py
 
 CASES.py defines CASES, a list of Case rows. Each row copies one program into a fresh folder
-of the prefix's C: drive (under the name and folder it asks for, with a read-me or a planted
-powrprof.dll beside it if it asks), starts it with its exact raw command line through
-e2e_launch.exe, reads and closes its message boxes, and then compares what was seen with the
-row: the calls the program made from its own image (Wine's relay trace), the boxes, the files
-the shell opened (through e2e_viewer.exe, the prefix's .txt handler), whether the planted DLL
-was loaded, and the exit code.
+of the prefix's C: drive (under the name and folder it asks for, with a read-me, planted DLLs
+or other files beside it if it asks), starts it with its exact raw command line and the
+environment it asks for through e2e_launch.exe, reads and closes its message boxes, and then
+compares what was seen with the row: the calls the program made from its own image (Wine's
+relay trace), the boxes, the files the shell opened (through e2e_viewer.exe, the prefix's .txt
+handler), which planted DLLs ran in the program's process, and the exit code. --loaded
+prints every DLL each program loaded, the list to review planted_dlls.py against.
 
 The cases run inside the Wine session of scripts/wine-session.sh (WINEPREFIX and DISPLAY set);
 started outside one, this script opens its own. Each case sets its locale for its own
@@ -62,6 +63,8 @@ DEFAULT_WATCH = TRACED[:-2]
 LOCALES = ("en_US.UTF-8", "ja_JP.UTF-8")
 
 README = "ReadMe_Velmoran.txt"
+PLANT = "plant.dll"  # fixtures/plant.cpp, copied under each planted name
+PLANT_LOG = "plants.log"  # what the plants write beside themselves
 ROOT = PureWindowsPath("C:/e2e")  # short, so that paths in the trace are not cut off
 VIEWER = ROOT / "tools" / "e2e_viewer.exe"
 
@@ -86,14 +89,21 @@ class Case:
     readme: None, "file" or "directory": ReadMe_Velmoran.txt beside the copy.
     readme_in_cwd: a ReadMe_Velmoran.txt in the current directory, which is the case's folder
       and not the program's.
-    plant: a powrprof.dll beside the copy, with native DLLs preferred over Wine's own.
+    plants: DLL names without ".dll" (such as "version"): a copy of the plant beside the
+      program under each, with native DLLs preferred over Wine's own for all of them, as
+      Windows prefers a program's own folder for a DLL that it does not protect.
+    environment: variables set for the program (and so for what it starts), name to value.
+    files: further files laid out, a path relative to the case's folder (the folder that
+      holds the program's folder; "/"-separated, so "elsewhere/x.txt" lies in a sibling of
+      the program's folder) to the file's text.
     calls: the calls of the watch list made from the program's image, in order (see
       relay.py for the form); None leaves them unchecked. Texts in it, and the expected
       paths and echo bytes, may hold {exe} and {dir} as well.
     boxes: the message boxes shown, in order; opened: the files handed to the .txt viewer.
     shell: for each ShellExecuteEx call, the request's fields that must hold ("verb", "file",
       "parm", "dir": wide text or None; "mask", "show": numbers); None leaves them unchecked.
-    plant_loaded: whether the planted DLL must have been loaded (only with plant).
+    plants_ran: the planted names whose DllMain must have run in the program's own process,
+      in any order; loads by other processes (the viewer, the launcher) do not count.
     echo: for the echo_line fixture: "line", "module" (bytes) and "acp" (int) it must report.
     """
 
@@ -106,13 +116,15 @@ class Case:
     locale: str = "en_US.UTF-8"
     readme: Optional[str] = None
     readme_in_cwd: bool = False
-    plant: bool = False
+    plants: Sequence[str] = ()
+    environment: dict = dataclasses.field(default_factory=dict)
+    files: dict = dataclasses.field(default_factory=dict)
     calls: Optional[Sequence[str]] = None
     watch: Sequence[str] = DEFAULT_WATCH
     boxes: Sequence[Box] = ()
     opened: Sequence[str] = ()
     shell: Optional[Sequence[dict]] = None
-    plant_loaded: bool = False
+    plants_ran: Sequence[str] = ()
     echo: Optional[dict] = None
     timeout: float = 20.0
 
@@ -129,7 +141,9 @@ class Outcome:
     calls: list = dataclasses.field(default_factory=list)  # every traced call from the image
     boxes: list = dataclasses.field(default_factory=list)
     opened: list = dataclasses.field(default_factory=list)
-    plant_loaded: Optional[bool] = None
+    plants_ran: list = dataclasses.field(default_factory=list)  # names, in the program
+    plants_elsewhere: list = dataclasses.field(default_factory=list)  # (name, image) of others
+    loads: list = dataclasses.field(default_factory=list)  # (path, kind): the DLLs it loaded
     echo: Optional[dict] = None
     seconds: float = 0.0
 
@@ -209,18 +223,19 @@ class Session:
         narrow = isinstance(case.line, bytes)
         line = ("a:" + case.line.hex()) if narrow else ("w:" + _hex(case.line))
         child_environment = {
-            "WINEDEBUG": "+pid,+relay,+exec",
+            "WINEDEBUG": "+pid,+relay,+exec,+loaddll",
             "VELMORAN_E2E_VIEWER_LOG": str(self.to_windows(logs["opened"])),
             "VELMORAN_E2E_ECHO_LOG": str(self.to_windows(logs["echo"])),
         }
         command = ["wine", str(self.find("e2e_launch.exe")), _hex(self.to_windows(logs["report"])),
                    str(int(case.timeout * 1000)), _hex(exe), line,
                    _hex(self.to_windows(outcome.folder))]
+        child_environment.update(case.environment)
         command += [_hex("%s=%s" % item) for item in child_environment.items()]
         environment = dict(os.environ, LANG=case.locale, LC_ALL=case.locale, WINEDEBUG="-all")
         environment.pop("WINEDLLOVERRIDES", None)
-        if case.plant:
-            environment["WINEDLLOVERRIDES"] = "powrprof=n,b"
+        if case.plants:
+            environment["WINEDLLOVERRIDES"] = ",".join(case.plants) + "=n,b"
         try:
             _run_quietly(command, logs["wine.log"], case.timeout + 30, environment)
         except subprocess.TimeoutExpired:
@@ -228,8 +243,9 @@ class Session:
 
         process = _read_report(logs["report"], outcome)
         if process is not None:
-            trace = relay.parse_trace(_read_lines(logs["wine.log"]))
-            outcome.calls = relay.calls_from_image(trace, *process)
+            lines = _read_lines(logs["wine.log"])
+            outcome.calls = relay.calls_from_image(relay.parse_trace(lines), *process)
+            outcome.loads = relay.dll_loads(lines, process[0])
         elif outcome.error is None:
             outcome.error = "the launcher reported no process"
 
@@ -242,8 +258,8 @@ class Session:
         while len(_read_lines(logs["opened"])) < awaited and time.monotonic() < deadline:
             time.sleep(0.05)
         outcome.opened = _read_lines(logs["opened"])
-        if case.plant:
-            outcome.plant_loaded = (program.parent / "powrprof.loaded").exists()
+        if case.plants:
+            _read_plant_log(program.parent / PLANT_LOG, exe, outcome)
         if logs["echo"].exists():
             fields = dict(entry.split(" ", 1) for entry in _read_lines(logs["echo"]))
             outcome.echo = {"line": _unhex(fields["line"]), "module": _unhex(fields["module"]),
@@ -263,8 +279,12 @@ class Session:
             (program_folder / README).mkdir()
         if case.readme_in_cwd:
             (folder / README).write_text("read me\r\n")
-        if case.plant:
-            shutil.copy2(self.find("powrprof.dll"), program_folder / "powrprof.dll")
+        for name in case.plants:
+            shutil.copy2(self.find(PLANT), program_folder / (name + ".dll"))
+        for path, text in case.files.items():
+            target = folder.joinpath(*path.split("/"))
+            target.parent.mkdir(parents=True, exist_ok=True)
+            target.write_text(text)
         return program
 
     def check(self, case: Case, outcome: Outcome) -> list:
@@ -301,9 +321,9 @@ class Session:
                 any(m.get(key) != value for key, value in w.items()) for w, m in zip(want, made)
             ):
                 problems.append("shell requests %r, expected %r" % (made, want))
-        if case.plant and outcome.plant_loaded != case.plant_loaded:
-            loaded = "loaded" if outcome.plant_loaded else "not loaded"
-            problems.append("the planted powrprof.dll was %s" % loaded)
+        if case.plants and set(outcome.plants_ran) != set(case.plants_ran):
+            problems.append("planted DLLs that ran in the program: %s; expected: %s"
+                            % (_names(outcome.plants_ran), _names(case.plants_ran)))
         if case.echo is not None:
             for key, want in case.echo.items():
                 got = (outcome.echo or {}).get(key)
@@ -319,6 +339,35 @@ def _fill(value: Union[str, bytes], places: dict) -> Union[str, bytes]:
         if type(place) is type(value):
             value = value.replace(place, path)
     return value
+
+
+def _names(names) -> str:
+    return ", ".join(sorted(set(names))) or "none"
+
+
+def _read_plant_log(log: Path, program: PureWindowsPath, outcome: Outcome) -> None:
+    """Which plants ran in the program's process, and which in others, from the plants' log.
+    Windows paths compare without regard to case."""
+    for entry in _read_lines(log):
+        own, _, image = entry.partition("\t")
+        name = PureWindowsPath(own).name.lower()
+        name = name[: -len(".dll")] if name.endswith(".dll") else name
+        if image.lower() == str(program).lower():
+            outcome.plants_ran.append(name)
+        else:
+            outcome.plants_elsewhere.append((name, image))
+
+
+def _plant_findings(outcome: Outcome) -> list:
+    """What a failed planting row shows: the plants that ran, where, and what the program
+    loaded from its own folder."""
+    lines = ["planted DLLs that ran in the program: %s" % _names(outcome.plants_ran)]
+    lines += ["planted %s ran in another process: %s" % entry for entry in outcome.plants_elsewhere]
+    folder = outcome.places["{dir}"].lower()
+    beside = [PureWindowsPath(path).name for path, _ in outcome.loads
+              if str(PureWindowsPath(path).parent).lower() == folder]
+    lines.append("loaded from the program's folder: %s" % (", ".join(beside) or "none"))
+    return lines
 
 
 def _listing(lines) -> str:
@@ -381,6 +430,11 @@ def _registry_settings() -> str:
             r"[HKEY_CURRENT_USER\Software\Wine\Debug]",
             '"RelayInclude"="%s"' % ";".join(TRACED),
             "",
+            # A program that crashes (one that took a plant for a DLL whose functions it then
+            # calls) ends at once, without a crash dialog that nobody closes.
+            r"[HKEY_CURRENT_USER\Software\Wine\WineDbg]",
+            '"ShowCrashDialog"=dword:00000000',
+            "",
             r"[HKEY_CLASSES_ROOT\.txt]",
             '@="velmoran.e2e.txt"',
             "",
@@ -426,6 +480,7 @@ def main(argv: Sequence[str]) -> int:
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--bin", action="append", required=True, help="folder of built programs")
     parser.add_argument("-k", dest="only", default="", help="run only cases whose name holds this")
+    parser.add_argument("--loaded", action="store_true", help="print the DLLs each program loaded")
     parser.add_argument("cases", type=Path)
     options = parser.parse_args(argv)
     if not os.environ.get("WINEPREFIX") or not os.environ.get("DISPLAY"):
@@ -439,6 +494,10 @@ def main(argv: Sequence[str]) -> int:
     if duplicates or not cases:
         print("no cases, or cases named twice: %s" % sorted(duplicates))
         return 2
+    unplanted = [c.name for c in cases if not set(c.plants_ran) <= set(c.plants)]
+    if unplanted:
+        print("cases that expect plants they do not lay: %s" % unplanted)
+        return 2
     session = Session(options.bin)
     failed = []
     try:
@@ -449,6 +508,13 @@ def main(argv: Sequence[str]) -> int:
             print("%s %s (%.2f s)" % ("FAIL" if problems else "PASS", case.name, outcome.seconds))
             for problem in problems:
                 print("    - " + problem)
+            if problems and case.plants:
+                for line in _plant_findings(outcome):
+                    print("    " + line)
+            if options.loaded:
+                names = ("%s(%s)" % (PureWindowsPath(path).name.lower(), kind)
+                         for path, kind in outcome.loads)
+                print("    loaded: " + " ".join(names))
             if problems:
                 print("    folder: %s" % outcome.folder)
                 failed.append(case.name)

@@ -1,0 +1,17 @@
+#include "library/system/com_apartment.h"
+
+#include "platform/boundary.h"
+
+namespace RawLayer {
+
+RawComApartment::RawComApartment()
+    : joined(Os::Os().CoInitializeEx(nullptr, Os::ComApartmentThreaded | Os::ComDisableOle1Dde) >=
+             0) {}
+
+RawComApartment::~RawComApartment() {
+    if (joined) {
+        Os::Os().CoUninitialize();
+    }
+}
+
+}  // namespace RawLayer

@@ -1,0 +1,60 @@
+"""The shipped Velmoran.exe copied where a stranger may have left files beside it or named its
+folder: DLLs under the names Windows looks for in the program's folder first
+(planted_dlls.py), with native DLLs preferred over Wine's own as Windows would prefer them;
+and a folder whose name reads as an environment string, with a decoy read-me where its
+expansion would lead.
+
+The program's rows run each of its paths with every plant laid, every command word, the
+usage box and the read-me opened through the shell, and expect no plant to run in its
+process. The control rows run a fixture that imports user32, advapi32 and shell32 the
+ordinary way through the same plants: it must be caught, which proves that these settings
+catch a program that is not protected."""
+
+from planted_dlls import PLANTED
+from velmoran import README_PATH, SAFE_WORDS, command, readme, suspend, usage
+from wine_e2e import README, Box, Case
+
+CONTROL = "ordinary_imports.exe"
+# Seen running in such a program's process under Wine: shell32's dependencies, looked up in
+# the program's folder first.
+CONTROL_CAUGHT = ["version", "zlib1"]
+
+CONTROLS = [
+    Case("control_ordinary_imports_box", program=CONTROL, line='"{exe}"', exit_code=1,
+         boxes=[Box(b"Fixture", b"missing")], plants=PLANTED, plants_ran=CONTROL_CAUGHT),
+    Case("control_ordinary_imports_readme", program=CONTROL, line='"{exe}"', exit_code=1,
+         readme="file", opened=[README_PATH], plants=PLANTED, plants_ran=CONTROL_CAUGHT),
+]
+
+# Every DLL beyond kernel32 and the C runtime is loaded from the system directory only, so a
+# powrprof.dll planted beside the program is not loaded. The harness's control case,
+# plant_loaded_by_ordinary_import in fixtures.py, proves that these settings do catch a
+# program that imports powrprof the ordinary way.
+SYSTEM_FOLDER_LOADS = ['kernel32.LoadLibraryExW(L"%s.dll", 00000000, 00000800) = *' % name
+                       for name in ("user32", "advapi32", "powrprof", "shell32", "ole32")]
+POWRPROF = [
+    Case("planted_powrprof_not_loaded", line='"{exe}" Standby', exit_code=0,
+         plants=["powrprof"], watch=("LoadLibraryExW", "SetSuspendState"),
+         calls=SYSTEM_FOLDER_LOADS + suspend(0)),
+]
+
+# None runs in the program's process, on any path: it loads every DLL it needs from the system
+# folder, before anything else loads one. (The log-off's row is in velmoran_logoff.py.)
+PLANTED_EVERYWHERE = [
+    command("planted_dlls_argument_%s" % word, word, '"{exe}" %s' % word, plants=PLANTED)
+    for word in SAFE_WORDS
+]
+PLANTED_EVERYWHERE += [
+    usage("planted_dlls_usage_box", '"{exe}" Help', plants=PLANTED),
+    readme("planted_dlls_readme_opened", '"{exe}" Help', plants=PLANTED),
+]
+
+# In a folder literally named %X%, with X defined as "elsewhere", the read-me beside the
+# program is opened as its path reads, not the decoy in the sibling folder that an expansion
+# of the path would name.
+LITERAL_PATHS = [
+    readme("readme_path_in_percent_folder_taken_literally", '"{exe}" Help', folder="%X%",
+           environment={"X": "elsewhere"}, files={"elsewhere/" + README: "decoy\r\n"}),
+]
+
+CASES = CONTROLS + POWRPROF + PLANTED_EVERYWHERE + LITERAL_PATHS

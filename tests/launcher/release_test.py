@@ -1,0 +1,214 @@
+#!/usr/bin/env python3
+"""release_test.py SOURCE: builds the release of SOURCE's commit twice, as two people would who
+clone it, and expects the same bytes. The clones lie in different folders (one with a blank in
+its path), are checked out under different umasks, with their files dated a day apart, and are
+built one after the other in different time zones and locales. Both are given the same version
+tag, which the release's file name and version resource must carry, and both must be dated with
+the commit's time. A table then holds the version and date that tags, SOURCE_DATE_EPOCH and the
+place of the source give, configured in scratch projects."""
+import hashlib
+import os
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+import zipfile
+
+TAG = "v9.8.7-rc1"
+VERSION = "9.8.7-rc1"
+VERSION_NUMBERS = (9, 8, 7, 0)
+ZIP_NAME = f"Velmoran-{VERSION}.zip"
+ENTRIES = ["Velmoran.exe", "ReadMe_Velmoran.txt"]
+FIXED_FILE_INFO_SIGNATURE = 0xFEEF04BD
+
+# folder, umask, file dates shifted by, TZ, LC_ALL
+BUILDS = [
+    ("one", 0o022, 0, "UTC0", "C"),
+    ("two with blank/Velmoran", 0o077, -86400, "KIR-14", "ja_JP.UTF-8"),
+]
+
+
+def git(folder, *args, umask=0o022):
+    return subprocess.run(["git", "-C", folder, *args], check=True, umask=umask,
+                          capture_output=True, text=True).stdout.strip()
+
+
+def build_release(source, commit, root, folder, umask, shift, zone, locale):
+    clone = os.path.join(root, folder)
+    os.makedirs(os.path.dirname(clone), exist_ok=True)
+    subprocess.run(["git", "clone", "--quiet", "--no-tags", "--no-checkout", source, clone],
+                   check=True, umask=umask)
+    git(clone, "checkout", "--quiet", "--detach", commit, umask=umask)
+    git(clone, "tag", TAG)
+    for top, _, files in os.walk(clone):
+        for name in files:
+            path = os.path.join(top, name)
+            info = os.lstat(path)
+            os.utime(path, (info.st_atime + shift, info.st_mtime + shift), follow_symlinks=False)
+    env = {key: value for key, value in os.environ.items() if key != "SOURCE_DATE_EPOCH"}
+    env.update(TZ=zone, LC_ALL=locale)
+    run = subprocess.run([os.path.join(clone, "scripts", "release.sh")], env=env, umask=umask,
+                         stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+    if run.returncode != 0:
+        raise AssertionError(f"release.sh in {clone} failed:\n{run.stdout[-4000:]}")
+    return os.path.join(clone, "build", "release")
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def differences(zip_one, zip_two):
+    """What differs between two release zips, entry by entry, for the failure message."""
+    lines = []
+    with zipfile.ZipFile(zip_one) as one, zipfile.ZipFile(zip_two) as two:
+        if one.namelist() != two.namelist():
+            return [f"entries {one.namelist()} and {two.namelist()}"]
+        for first, second in zip(one.infolist(), two.infolist()):
+            for field in ("date_time", "external_attr", "create_system", "extra"):
+                if getattr(first, field) != getattr(second, field):
+                    lines.append(f"{first.filename}: {field} {getattr(first, field)!r} and "
+                                 f"{getattr(second, field)!r}")
+            data_one, data_two = one.read(first), two.read(second)
+            offsets = [i for i, (a, b) in enumerate(zip(data_one, data_two)) if a != b]
+            if offsets or len(data_one) != len(data_two):
+                lines.append(f"{first.filename}: {len(data_one)} and {len(data_two)} bytes, "
+                             f"differing at offsets {[hex(i) for i in offsets[:12]]}")
+    return lines
+
+
+class ReleaseTest(unittest.TestCase):
+    source = None
+
+    @classmethod
+    def setUpClass(cls):
+        cls.commit = git(cls.source, "rev-parse", "HEAD")
+        cls.commit_time = int(git(cls.source, "log", "-1", "--format=%ct", cls.commit))
+        cls.work = tempfile.TemporaryDirectory(prefix="velmoran-release.")
+        cls.releases = [build_release(cls.source, cls.commit, cls.work.name, *build)
+                        for build in BUILDS]
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.work.cleanup()
+
+    def test_two_builds_give_the_same_bytes(self):
+        one, two = (os.path.join(release, ZIP_NAME) for release in self.releases)
+        self.assertTrue(read(one) == read(two), "\n".join(differences(one, two)))
+        self.assertEqual(read(os.path.join(self.releases[0], "SHA256SUMS")),
+                         read(os.path.join(self.releases[1], "SHA256SUMS")))
+
+    def test_sums_list_every_release_file(self):
+        release = self.releases[0]
+        listed = {}
+        for line in read(os.path.join(release, "SHA256SUMS")).decode("ascii").splitlines():
+            digest, name = line.split("  ", 1)
+            listed[name] = digest
+        files = sorted(name for name in os.listdir(release)
+                       if os.path.isfile(os.path.join(release, name)) and name != "SHA256SUMS")
+        self.assertEqual(sorted(listed), files)
+        self.assertEqual(files, [ZIP_NAME])
+        for name, digest in listed.items():
+            self.assertEqual(hashlib.sha256(read(os.path.join(release, name))).hexdigest(), digest)
+
+    def test_release_carries_the_tag_and_the_commit_time(self):
+        with zipfile.ZipFile(os.path.join(self.releases[0], ZIP_NAME)) as archive:
+            self.assertEqual(archive.namelist(), ENTRIES)
+            # Zip times count in steps of two seconds.
+            commit_date = time.gmtime(self.commit_time - self.commit_time % 2)[:6]
+            for entry in archive.infolist():
+                self.assertEqual(entry.date_time, commit_date, entry.filename)
+            program = archive.read("Velmoran.exe")
+        pe = struct.unpack_from("<I", program, 0x3C)[0]
+        self.assertEqual(struct.unpack_from("<I", program, pe + 8)[0], self.commit_time,
+                         "PE time stamp")
+        info = program.find(struct.pack("<I", FIXED_FILE_INFO_SIGNATURE))
+        self.assertGreater(info, 0, "no version resource")
+        file_ms, file_ls, product_ms, product_ls = struct.unpack_from("<4I", program, info + 8)
+        for high, low in ((file_ms, file_ls), (product_ms, product_ls)):
+            self.assertEqual((high >> 16, high & 0xFFFF, low >> 16, low & 0xFFFF),
+                             VERSION_NUMBERS)
+        for key in ("FileVersion", "ProductVersion"):
+            # The key, its padding to four bytes, then the value.
+            text = f"{key}\0".encode("utf-16-le")
+            start = program.find(text)
+            self.assertGreater(start, 0, key)
+            value = program.find(f"{VERSION}\0".encode("utf-16-le"), start + len(text))
+            self.assertIn(value - (start + len(text)), (0, 2), key)
+
+
+SCRATCH_PROJECT = """cmake_minimum_required(VERSION 3.25)
+project(Scratch VERSION 1.0.0 LANGUAGES NONE)
+include("{module}")
+message(STATUS "release ${{VELMORAN_RELEASE_VERSION}} ${{VELMORAN_RELEASE_VERSION_NUMBERS}} "
+               "${{VELMORAN_SOURCE_DATE_EPOCH}}")
+"""
+COMMIT_TIME = 1700000000
+
+# tag on the commit (or None), SOURCE_DATE_EPOCH (or None), where the project lies, and the
+# version, its numbers and the date it gives, or None where configuring must fail
+VERSION_CASES = [
+    (None, None, "checkout", ("1.0.0", "1,0,0,0", COMMIT_TIME)),
+    ("v2.3", None, "checkout", ("2.3", "2,3,0,0", COMMIT_TIME)),
+    ("4.5.6.7", None, "checkout", ("4.5.6.7", "4,5,6,7", COMMIT_TIME)),
+    ("v1.2.3-rc.1", None, "checkout", ("1.2.3-rc.1", "1,2,3,0", COMMIT_TIME)),
+    ("v0.65535", None, "checkout", ("0.65535", "0,65535,0,0", COMMIT_TIME)),
+    ("velvet", None, "checkout", ("1.0.0", "1,0,0,0", COMMIT_TIME)),
+    ("v1.65536", None, "checkout", None),
+    ("v1.2.3.4.5", None, "checkout", None),
+    ("v01.2", None, "checkout", None),
+    ("v1.2_beta", None, "checkout", None),
+    (None, "12345", "checkout", ("1.0.0", "1,0,0,0", 12345)),
+    (None, "yesterday", "checkout", None),
+    (None, None, "no checkout", ("1.0.0", "1,0,0,0", 0)),
+    # Unpacked inside someone else's checkout, whose tag and commit are not the project's.
+    ("v7.7.7", None, "inside a checkout", ("1.0.0", "1,0,0,0", 0)),
+    ("v7.7.7", "12345", "inside a checkout", ("1.0.0", "1,0,0,0", 12345)),
+]
+
+
+class ReleaseVersionTest(unittest.TestCase):
+    module = None
+
+    def configure(self, root, tag, epoch, where):
+        checkout = os.path.join(root, "checkout")
+        project = checkout if where == "checkout" else os.path.join(checkout, "unpacked")
+        if where == "no checkout":
+            project = os.path.join(root, "unpacked")
+        os.makedirs(project)
+        with open(os.path.join(project, "CMakeLists.txt"), "w") as f:
+            f.write(SCRATCH_PROJECT.format(module=self.module))
+        if where != "no checkout":
+            env = dict(os.environ, GIT_AUTHOR_NAME="a", GIT_AUTHOR_EMAIL="a@a",
+                       GIT_COMMITTER_NAME="a", GIT_COMMITTER_EMAIL="a@a",
+                       GIT_COMMITTER_DATE=f"@{COMMIT_TIME} +0000")
+            for command in (["init", "--quiet"], ["add", "-A"], ["commit", "--quiet", "-m", "c"]):
+                subprocess.run(["git", "-C", checkout, *command], check=True, env=env)
+            if tag:
+                subprocess.run(["git", "-C", checkout, "tag", tag], check=True)
+        env = {key: value for key, value in os.environ.items() if key != "SOURCE_DATE_EPOCH"}
+        if epoch is not None:
+            env["SOURCE_DATE_EPOCH"] = epoch
+        return subprocess.run(["cmake", "-S", project, "-B", os.path.join(root, "build")],
+                              env=env, capture_output=True, text=True)
+
+    def test_version_and_date_from_the_commit(self):
+        for tag, epoch, where, expected in VERSION_CASES:
+            with self.subTest(tag=tag, epoch=epoch, where=where), \
+                    tempfile.TemporaryDirectory(prefix="velmoran-version.") as root:
+                run = self.configure(root, tag, epoch, where)
+                if expected is None:
+                    self.assertNotEqual(run.returncode, 0, run.stdout)
+                    continue
+                self.assertEqual(run.returncode, 0, run.stderr)
+                version, numbers, date = expected
+                self.assertIn(f"-- release {version} {numbers} {date}\n", run.stdout)
+
+
+if __name__ == "__main__":
+    ReleaseTest.source = sys.argv.pop(1)
+    ReleaseVersionTest.module = os.path.join(ReleaseTest.source, "cmake", "VelmoranRelease.cmake")
+    unittest.main()
