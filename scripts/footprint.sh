@@ -8,7 +8,9 @@
 #     verbose terminate handler (which drags in the C++ demangler) replaced; with the posix
 #     thread model of the build's compiler and, for comparison, the win32 one;
 #   - for the native build, heap allocations (memcheck) and instructions (callgrind) of one
-#     run for a command word and one for help.
+#     run for a command word and one for help;
+#   - the native run's time from its start to its call reaching a mocked logind, against
+#     busctl making the same call, on private buses.
 #
 # VELMORAN_WINDOWS_EXE and VELMORAN_NATIVE_EXE name other builds to measure.
 set -euo pipefail
@@ -106,11 +108,16 @@ if [ ! -x "$native_exe" ]; then
 fi
 # A copy in a folder of its own, so that no read-me lies beside it and help shows the usage.
 cp "$native_exe" "$work/velmoran"
+on_private_buses() {
+    /usr/bin/python3 tests/desktop/desktop_bus.py "$(command -v "$1")" "${@:2}"
+}
 measure() {
     local what=$1
     shift
-    valgrind --tool=memcheck --log-file="$work/memcheck.log" "$@" >/dev/null 2>&1 || true
-    valgrind --tool=callgrind --callgrind-out-file="$work/callgrind.out" \
+    # On private buses with nothing on them: an action must not reach this machine's own.
+    on_private_buses valgrind --tool=memcheck --log-file="$work/memcheck.log" "$@" \
+        >/dev/null 2>&1 || true
+    on_private_buses valgrind --tool=callgrind --callgrind-out-file="$work/callgrind.out" \
         --log-file="$work/callgrind.log" "$@" >/dev/null 2>&1 || true
     local heap instructions
     heap=$(sed -n 's/.*total heap usage: \([0-9,]*\) allocs.*/\1/p' "$work/memcheck.log")
@@ -124,3 +131,7 @@ measure "velmoran NoSuchWord (help, usage)" "$work/velmoran" NoSuchWord
 printf 'int main() { return 0; }\n' >"$work/empty.cpp"
 g++ -O2 "$work/empty.cpp" -Wl,--no-as-needed -lstdc++ -o "$work/empty"
 measure "empty main with libstdc++ (reference)" "$work/empty"
+
+echo
+echo "== Native build: start to the logind call, against busctl (private buses, mocked logind)"
+/usr/bin/python3 benchmarks/logind_call_latency.py "$native_exe" 30

@@ -1,22 +1,22 @@
 #!/usr/bin/env bash
-# Builds everything (the native program and the Windows program) and runs the program with
-# the given arguments: natively by default, or the real Velmoran.exe under Wine with --wine.
+# Builds only the program it runs and runs it with the given arguments: the native velmoran by
+# default, or with --wine the shipped Velmoran.exe under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh
-for preset in native windows; do
-    cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset"
-done
-
-program=(build/native/launcher/velmoran)
 if [ "${1:-}" = "--wine" ]; then
     shift
+    cmake --preset windows >/dev/null
+    cmake --build --preset windows --target Velmoran
     program=(scripts/wine-run.sh build/windows/shipped/launcher/Velmoran.exe)
+else
+    cmake --preset native >/dev/null
+    cmake --build --preset native --target Velmoran
+    program=(build/native/launcher/velmoran)
 fi
-# The program itself is silent; its exit code is what it has to say (0 done, 1 help,
-# 2 refused: natively every action is refused, as Linux has no such service).
+# The program says nothing when it acts; its exit code is what it has to say (0 done, 1 help,
+# 2 refused), and natively a refused action also says why on standard error.
 status=0
 "${program[@]}" "$@" || status=$?
 echo "exit code $status"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing, builds both presets, runs the native tests with
-# AddressSanitizer and UndefinedBehaviorSanitizer, fuzzes the tokenizer for a minute, runs the
-# threading tests under ThreadSanitizer, then runs the Windows tests under Wine where the
-# machine can run 32-bit programs.
+# AddressSanitizer and UndefinedBehaviorSanitizer (the desktop tests among them, on private
+# buses), builds the Debian package and runs it unpacked, fuzzes the tokenizer for a minute,
+# runs the threading tests under ThreadSanitizer, then runs the Windows tests under Wine where
+# the machine can run 32-bit programs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,6 +15,13 @@ for preset in native-sanitize windows; do
 done
 
 ctest --preset native-sanitize
+
+# The Debian package from the native build, unpacked into a throwaway root and run there.
+cmake --preset native >/dev/null
+cmake --build --preset native-program
+rm -f build/native/velmoran_*.deb
+cpack --preset native >/dev/null
+/usr/bin/python3 tests/desktop/package_test.py build/native/velmoran_*.deb
 
 # The tokenizer's fuzz target for a bounded minute. New inputs go to a scratch corpus in the
 # build tree, so the seeds under fuzz/ stay as committed; a finding fails the run and shows

@@ -8,6 +8,10 @@ set -euo pipefail
 root=$(mktemp -d "${TMPDIR:-/tmp}/velmoran-wine.XXXXXX")
 export WINEPREFIX="$root/prefix" WINEARCH=win32 WINEDEBUG=-all
 export LANG="${VELMORAN_WINE_LOCALE:-en_US.UTF-8}"
+# With dbus-x11 installed, Wine programs given a display but no session bus autolaunch one,
+# which outlives the session and holds its output open: a bus address where none listens
+# leaves nothing to launch.
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$root/no-session-bus"
 
 cleanup() {
     wineserver -k >/dev/null 2>&1 || true

@@ -1,9 +1,18 @@
-// The running program's path from /proc/self/exe, filled in the way GetModuleFileName fills
-// its buffer: a path that does not fit is cut, terminated, and reported as the full size.
+// The running program's path, filled in the way GetModuleFileName fills its buffer: a path
+// that does not fit is cut, terminated, and reported as the full size.
+//
+// /proc/self/exe resolves symbolic links, so a link named after a command word would lose
+// its name there. The path is therefore the real file's directory joined with the name the
+// program was started under (argv[0]'s last component): a link or a copy so named acts like
+// a renamed Velmoran.exe, and the read-me is looked for beside the real file. An installed
+// program in <prefix>/bin keeps its read-me in <prefix>/share/doc/velmoran, so that folder
+// stands for its directory.
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -12,7 +21,7 @@
 namespace RawLayer::Os::Linux {
 namespace {
 
-std::string ReadProgramPath() {
+std::string ReadRealPath() {
     std::vector<char> buffer(PATH_MAX);
     for (;;) {
         ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
@@ -24,6 +33,44 @@ std::string ReadProgramPath() {
         }
         buffer.resize(buffer.size() * 2);
     }
+}
+
+// argv[0]'s last component; empty when the program was started without one.
+std::string StartedName() {
+    std::ifstream file("/proc/self/cmdline", std::ios::binary);
+    std::string first;
+    std::getline(file, first, '\0');
+    return first.substr(first.find_last_of('/') + 1);
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+std::string ProgramDirectory(const std::string& realPath) {
+    std::string directory = realPath.substr(0, realPath.find_last_of('/'));
+    std::size_t parentEnd = directory.find_last_of('/');
+    if (parentEnd != std::string::npos &&
+        directory.compare(parentEnd + 1, std::string::npos, "bin") == 0) {
+        std::string documents = directory.substr(0, parentEnd) + "/share/doc/velmoran";
+        if (IsDirectory(documents)) {
+            return documents;
+        }
+    }
+    return directory;
+}
+
+std::string ReadProgramPath() {
+    std::string realPath = ReadRealPath();
+    if (realPath.empty()) {
+        return realPath;
+    }
+    std::string name = StartedName();
+    if (name.empty()) {
+        name = realPath.substr(realPath.find_last_of('/') + 1);
+    }
+    return ProgramDirectory(realPath) + "/" + name;
 }
 
 template <typename Unit>

@@ -1,34 +1,52 @@
-// Linux has no desktop-independent service for these actions; every stand-in reports failure
-// and changes nothing.
+// Suspend and shutdown go to the login manager, which asks polkit whether this user may: the
+// calls allow interactive authorisation, so a password dialog may appear and be waited for.
 
+#include "platform/linux/logind.h"
+#include "platform/linux/refusal.h"
 #include "platform/linux/stand_ins.h"
 
 namespace RawLayer::Os::Linux {
+namespace {
 
-Bool PostMessageA(Handle, std::uint32_t, std::uintptr_t, std::intptr_t) {
-    return 0;
+// Newer systemd's flag to shut down despite inhibitors; systemd 252 refuses every flag it
+// does not know, and elogind has no *WithFlags methods at all.
+constexpr std::uint64_t SkipInhibitors = 0x10;
+
+bool Succeeded(Attempts& attempts, const BusOutcome& outcome) {
+    attempts.Note(LogindService, outcome);
+    return outcome.done;
 }
-Bool LockWorkStation() {
-    return 0;
+
+}  // namespace
+
+Bool InitiateSystemShutdownExA(char* machine, char*, std::uint32_t, Bool force, Bool reboot,
+                               std::uint32_t) {
+    Attempts attempts(reboot != 0 ? "Reboot" : "PowerOff");
+    if (machine != nullptr) {
+        attempts.NoteMissing("only this machine can be shut down");
+        return attempts.Refuse();
+    }
+    BusConnection system(BusKind::System);
+    BusMethod withFlags = LogindManager(reboot != 0 ? "RebootWithFlags" : "PowerOffWithFlags");
+    BusOutcome outcome = CallMethod(system, withFlags, true, InteractiveTimeout, "t",
+                                    force != 0 ? SkipInhibitors : std::uint64_t{0});
+    if (force != 0 && outcome.Is(SD_BUS_ERROR_INVALID_ARGS)) {
+        outcome = CallMethod(system, withFlags, true, InteractiveTimeout, "t", std::uint64_t{0});
+    }
+    if (outcome.Is(SD_BUS_ERROR_UNKNOWN_METHOD)) {
+        outcome = CallMethod(system, LogindManager(reboot != 0 ? "Reboot" : "PowerOff"), true,
+                             InteractiveTimeout, "b", 1);
+    }
+    return Succeeded(attempts, outcome) ? 1 : attempts.Refuse();
 }
-Bool ExitWindowsEx(std::uint32_t, std::uint32_t) {
-    return 0;
-}
-Bool OpenProcessToken(Handle, std::uint32_t, Handle*) {
-    return 0;
-}
-Bool LookupPrivilegeValueA(const char*, const char*, Luid*) {
-    return 0;
-}
-Bool AdjustTokenPrivileges(Handle, Bool, TokenPrivileges*, std::uint32_t, TokenPrivileges*,
-                           std::uint32_t*) {
-    return 0;
-}
-Bool InitiateSystemShutdownExA(char*, char*, std::uint32_t, Bool, Bool, std::uint32_t) {
-    return 0;
-}
-std::uint8_t SetSuspendState(std::uint8_t, std::uint8_t, std::uint8_t) {
-    return 0;
+
+std::uint8_t SetSuspendState(std::uint8_t hibernate, std::uint8_t, std::uint8_t) {
+    const char* member = hibernate != 0 ? "Hibernate" : "Suspend";
+    Attempts attempts(member);
+    BusConnection system(BusKind::System);
+    BusOutcome outcome =
+        CallMethod(system, LogindManager(member), true, InteractiveTimeout, "b", 1);
+    return Succeeded(attempts, outcome) ? 1 : attempts.Refuse();
 }
 
 }  // namespace RawLayer::Os::Linux

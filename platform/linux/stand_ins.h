@@ -1,6 +1,8 @@
 #pragma once
 // The native build's stand-ins for the Windows functions of the boundary, one file per
 // area. Where Linux offers no such service, the stand-in reports failure and does nothing.
+// The power and workstation actions go to the login manager and the desktop's services over
+// D-Bus; one that is refused or finds no service says why on standard error.
 
 #include <cstdint>
 
@@ -12,22 +14,26 @@ namespace RawLayer::Os::Linux {
 // command line in the locales this program is used with.
 inline constexpr std::uint32_t NativeAnsiCodePage = 65001;
 
-// Power and workstation actions: no desktop-independent service exists, so all fail.
+// Displays off and the screen saver, for the broadcast of those system commands only.
 Bool PostMessageA(Handle window, std::uint32_t message, std::uintptr_t wParam,
                   std::intptr_t lParam);
+// Locking the session, through the login manager or the desktop's screen saver.
 Bool LockWorkStation();
+// A plain log-off through the desktop's session manager.
 Bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reason);
+// The process token: polkit decides instead, when the action is asked for, so these fail.
 Bool OpenProcessToken(Handle process, std::uint32_t access, Handle* token);
 Bool LookupPrivilegeValueA(const char* systemName, const char* name, Luid* luid);
 Bool AdjustTokenPrivileges(Handle token, Bool disableAll, TokenPrivileges* newState,
                            std::uint32_t bufferLength, TokenPrivileges* previousState,
                            std::uint32_t* returnLength);
+// Shutdown, reboot and suspend through the login manager.
 Bool InitiateSystemShutdownExA(char* machine, char* message, std::uint32_t timeout, Bool force,
                                Bool reboot, std::uint32_t reason);
 std::uint8_t SetSuspendState(std::uint8_t hibernate, std::uint8_t force,
                              std::uint8_t wakeupEventsDisabled);
 
-// Message box: caption and text on standard error.
+// Message box: a dialog on a desktop, else caption and text on standard error.
 std::int32_t MessageBoxA(Handle owner, const char* text, const char* caption, std::uint32_t style);
 std::int32_t MessageBoxW(Handle owner, const WideUnit* text, const WideUnit* caption,
                          std::uint32_t style);

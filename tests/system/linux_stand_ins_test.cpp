@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/linux/stand_ins.h"
+#include "platform/linux/x11_display.h"
 
 namespace {
 
@@ -117,7 +118,43 @@ TEST(linux_file_attributes_test, wide_paths_give_the_directory_bit_or_all_ones) 
     EXPECT_EQ(Linux::GetFileAttributesW(nullptr), InvalidFileAttributes);
 }
 
+// Sets or clears an environment variable for one test, and restores it afterwards.
+class ScopedVariable {
+  public:
+    ScopedVariable(const char* name, const char* value) : name(name) {
+        const char* saved = std::getenv(name);
+        had = saved != nullptr;
+        previous = had ? saved : "";
+        if (value != nullptr) {
+            setenv(name, value, 1);
+        } else {
+            unsetenv(name);
+        }
+    }
+    ~ScopedVariable() {
+        if (had) {
+            setenv(name, previous.c_str(), 1);
+        } else {
+            unsetenv(name);
+        }
+    }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+  private:
+    const char* name;
+    std::string previous;
+    bool had = false;
+};
+
+// No desktop: the box goes to standard error.
+struct NoDesktop {
+    ScopedVariable display{"DISPLAY", nullptr};
+    ScopedVariable wayland{"WAYLAND_DISPLAY", nullptr};
+};
+
 TEST(linux_message_box_test, caption_and_text_go_to_standard_error_and_count_as_ok) {
+    NoDesktop noDesktop;
     struct Row {
         const char* text;
         const char* caption;
@@ -139,9 +176,56 @@ TEST(linux_message_box_test, caption_and_text_go_to_standard_error_and_count_as_
 }
 
 TEST(linux_message_box_test, wide_texts_are_shown_as_utf8) {
+    NoDesktop noDesktop;
     testing::internal::CaptureStderr();
     EXPECT_EQ(Linux::MessageBoxW(nullptr, u"\u3042", u"Velmoran", 0x40), 1);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Velmoran\n\xE3\x81\x82\n");
+}
+
+TEST(linux_message_box_test, on_a_desktop_the_first_dialog_tool_that_runs_shows_the_box) {
+    struct Row {
+        const char* name;
+        std::vector<std::pair<std::string, int>> tools;  // name and exit code
+        const char* display;
+        const char* wayland;
+        std::string logged;
+    };
+    const std::string text = "Line one\nLine two\n";
+    const std::string zenity = "zenity\n--info\n--no-markup\n--title=Velmoran\n--text=" + text;
+    const std::string kdialog = "kdialog\n--title\nVelmoran\n--msgbox\n" + text;
+    const std::string xmessage = "xmessage\n-title\nVelmoran\n-center\n-buttons\nOK:0\n" + text;
+    const Row rows[] = {
+        {"zenity first", {{"zenity", 0}, {"kdialog", 0}, {"xmessage", 0}}, ":5", nullptr, zenity},
+        {"closed by its window", {{"zenity", 1}, {"kdialog", 0}}, ":5", nullptr, zenity},
+        {"kdialog next", {{"kdialog", 0}, {"xmessage", 0}}, ":5", nullptr, kdialog},
+        {"a failing tool gives way",
+         {{"zenity", 5}, {"xmessage", 0}},
+         ":5",
+         nullptr,
+         zenity + xmessage},
+        {"Wayland", {{"zenity", 0}}, nullptr, "wayland-0", zenity},
+        {"no desktop", {{"zenity", 0}}, nullptr, nullptr, ""},
+        {"no tool", {}, ":5", nullptr, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TemporaryFolder tools;
+        std::string log = tools.path + "/dialogs.log";
+        for (const auto& [name, code] : row.tools) {
+            std::string script =
+                tools.Make(name, "#!/bin/sh\nprintf '%s\\n' \"${0##*/}\" \"$@\" >> \"" + log +
+                                     "\"\nexit " + std::to_string(code) + "\n");
+            chmod(script.c_str(), 0755);
+        }
+        ScopedVariable path("PATH", tools.path.c_str());
+        ScopedVariable display("DISPLAY", row.display);
+        ScopedVariable wayland("WAYLAND_DISPLAY", row.wayland);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(Linux::MessageBoxA(nullptr, "Line one\r\nLine two\r\n", "Velmoran", 0x40), 1);
+        std::string shown = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(ReadAll(log), row.logged);
+        EXPECT_EQ(shown, row.logged.empty() ? "Velmoran\nLine one\r\nLine two\r\n" : "");
+    }
 }
 
 // A stand-in opener first in PATH that writes its working directory and arguments to a log.
@@ -272,6 +356,114 @@ TEST(linux_shell_launch_test, the_wide_call_opens_the_same_file) {
     FakeOpener::AwaitEnd(info.hProcess);
     Linux::CloseHandle(info.hProcess);
     EXPECT_EQ(opener.Log().substr(opener.Log().find('\n') + 1), file + "\n");
+}
+
+// X11 calls that write themselves down, for the branches a virtual X server cannot show:
+// it has no DPMS extension.
+struct FakeX11 {
+    static inline std::vector<std::string> calls;
+    static inline bool hasDisplay = true;
+    static inline int extension = 1;
+    static inline int capable = 1;
+
+    static Linux::X11Display* Display() {
+        static int display;
+        return reinterpret_cast<Linux::X11Display*>(&display);
+    }
+    static Linux::X11Calls Calls() {
+        return {
+            [](const char*) {
+                calls.push_back("open");
+                return hasDisplay ? Display() : nullptr;
+            },
+            [](Linux::X11Display* display) {
+                calls.push_back(display == Display() ? "close" : "close another");
+                return 0;
+            },
+            [](Linux::X11Display*, int mode) {
+                calls.push_back("screen saver " + std::to_string(mode));
+                return 1;
+            },
+            [](Linux::X11Display*) {
+                calls.push_back("flush");
+                return 1;
+            },
+            [](Linux::X11Display*, int*, int*) {
+                calls.push_back("query DPMS");
+                return extension;
+            },
+            [](Linux::X11Display*) {
+                calls.push_back("DPMS capable");
+                return capable;
+            },
+            [](Linux::X11Display*, unsigned short level) {
+                calls.push_back("DPMS level " + std::to_string(level));
+                return 1;
+            },
+        };
+    }
+};
+
+TEST(linux_x11_display_test, displays_go_off_through_dpms_only_where_the_server_has_it) {
+    struct Row {
+        const char* name;
+        bool hasDisplay;
+        int extension;
+        int capable;
+        bool done;
+        std::vector<std::string> calls;
+        std::string reason;
+    };
+    const Row rows[] = {
+        {"DPMS",
+         true,
+         1,
+         1,
+         true,
+         {"open", "query DPMS", "DPMS capable", "DPMS level 3", "flush", "close"},
+         ""},
+        {"no extension",
+         true,
+         0,
+         1,
+         false,
+         {"open", "query DPMS", "close"},
+         "the X display has no DPMS extension"},
+        {"not capable",
+         true,
+         1,
+         0,
+         false,
+         {"open", "query DPMS", "DPMS capable", "close"},
+         "the X display has no DPMS extension"},
+        {"no display", false, 1, 1, false, {"open"}, "no X display"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        FakeX11::calls.clear();
+        FakeX11::hasDisplay = row.hasDisplay;
+        FakeX11::extension = row.extension;
+        FakeX11::capable = row.capable;
+        std::string reason;
+        EXPECT_EQ(Linux::ForceDisplaysOff(FakeX11::Calls(), reason), row.done);
+        EXPECT_EQ(FakeX11::calls, row.calls);
+        EXPECT_EQ(reason, row.reason);
+    }
+}
+
+TEST(linux_x11_display_test, the_screen_saver_starts_on_any_display_and_a_missing_library_says_so) {
+    FakeX11::calls.clear();
+    FakeX11::hasDisplay = true;
+    std::string reason;
+    EXPECT_TRUE(Linux::ActivateScreenSaver(FakeX11::Calls(), reason));
+    EXPECT_EQ(FakeX11::calls,
+              (std::vector<std::string>{"open", "screen saver 1", "flush", "close"}));
+
+    Linux::X11Calls missing{};
+    EXPECT_FALSE(Linux::ActivateScreenSaver(missing, reason));
+    EXPECT_EQ(reason, "no X11 library");
+    EXPECT_FALSE(Linux::ForceDisplaysOff(missing, reason));
+    EXPECT_EQ(reason, "no X11 library");
 }
 
 }  // namespace

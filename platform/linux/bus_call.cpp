@@ -1,0 +1,84 @@
+#include "platform/linux/bus_call.h"
+
+#include <cstring>
+
+namespace RawLayer::Os::Linux {
+namespace {
+
+const char* const KindName[] = {"system bus", "session bus"};
+
+BusOutcome Failed(const char* name, const std::string& message) {
+    BusOutcome outcome;
+    outcome.errorName = name;
+    outcome.errorMessage = message;
+    return outcome;
+}
+
+}  // namespace
+
+BusConnection::BusConnection(BusKind kind) {
+    int result = kind == BusKind::System ? sd_bus_open_system(&bus) : sd_bus_open_user(&bus);
+    if (result < 0) {
+        bus = nullptr;
+        failure = std::string("no ") + KindName[static_cast<int>(kind)] + " (" +
+                  std::strerror(-result) + ")";
+    }
+}
+
+BusConnection::~BusConnection() {
+    if (bus != nullptr) {
+        sd_bus_flush_close_unref(bus);
+    }
+}
+
+bool BusOutcome::NotThere() const {
+    return Is(SD_BUS_ERROR_SERVICE_UNKNOWN) || Is(SD_BUS_ERROR_NAME_HAS_NO_OWNER) ||
+           Is(SD_BUS_ERROR_UNKNOWN_OBJECT);
+}
+
+sd_bus_message* NewCall(const BusConnection& connection, const BusMethod& method,
+                        bool interactive) {
+    if (connection.bus == nullptr) {
+        return nullptr;
+    }
+    sd_bus_message* call = nullptr;
+    if (sd_bus_message_new_method_call(connection.bus, &call, method.service, method.path,
+                                       method.interface, method.member) < 0) {
+        return nullptr;
+    }
+    // A desktop service that is not running stays so: activating one of another desktop
+    // would act on a session that is not there.
+    if (sd_bus_message_set_auto_start(call, 0) < 0 ||
+        sd_bus_message_set_allow_interactive_authorization(call, interactive ? 1 : 0) < 0) {
+        sd_bus_message_unref(call);
+        return nullptr;
+    }
+    return call;
+}
+
+BusOutcome Call(const BusConnection& connection, sd_bus_message* call, std::uint64_t timeout) {
+    if (connection.bus == nullptr) {
+        return Failed("", connection.failure);
+    }
+    if (call == nullptr) {
+        return Failed("", "the call could not be built");
+    }
+    // All null, as SD_BUS_ERROR_NULL, whose compound literal C++ does not have.
+    sd_bus_error error{};
+    sd_bus_message* reply = nullptr;
+    int result = sd_bus_call(connection.bus, call, timeout, &error, &reply);
+    sd_bus_message_unref(call);
+    sd_bus_message_unref(reply);
+    BusOutcome outcome;
+    if (result >= 0) {
+        outcome.done = true;
+    } else if (sd_bus_error_is_set(&error)) {
+        outcome = Failed(error.name, error.message != nullptr ? error.message : "");
+    } else {
+        outcome = Failed("", std::strerror(-result));
+    }
+    sd_bus_error_free(&error);
+    return outcome;
+}
+
+}  // namespace RawLayer::Os::Linux

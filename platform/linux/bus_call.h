@@ -1,0 +1,70 @@
+#pragma once
+// Blocking D-Bus method calls over sd-bus, for the stand-ins that hand an action to a system
+// or desktop service: a connection that closes itself, and a call with a time-out of its own.
+
+#include <systemd/sd-bus.h>
+
+#include <cstdint>
+#include <string>
+
+namespace RawLayer::Os::Linux {
+
+enum class BusKind { System, Session };
+
+// How long a call may take: a look-up answers at once, while a power call made with
+// interactive authorisation may wait for a password dialog.
+inline constexpr std::uint64_t LookUpTimeout = 5'000'000;  // microseconds
+inline constexpr std::uint64_t InteractiveTimeout = 300'000'000;
+
+// One connection to the system or the session bus, opened on construction.
+class BusConnection {
+  public:
+    explicit BusConnection(BusKind kind);
+    ~BusConnection();
+    BusConnection(const BusConnection&) = delete;
+    BusConnection& operator=(const BusConnection&) = delete;
+
+    // Null when there is no such bus; failure then says why.
+    sd_bus* bus = nullptr;
+    std::string failure;
+};
+
+// The object and member a call addresses.
+struct BusMethod {
+    const char* service;
+    const char* path;
+    const char* interface;
+    const char* member;
+};
+
+// What became of a call: done, or the error the bus or the service answered with.
+struct BusOutcome {
+    bool done = false;
+    std::string errorName;
+    std::string errorMessage;
+
+    // The service is not on the bus: another way may be tried without anything refused.
+    bool NotThere() const;
+    bool Is(const char* name) const { return errorName == name; }
+};
+
+// A new method call that never starts a service that is not running. Null when it cannot be
+// built; the caller appends the arguments and hands it to Call.
+sd_bus_message* NewCall(const BusConnection& connection, const BusMethod& method, bool interactive);
+// Sends the call, waits at most timeout microseconds for the answer, and releases the call.
+BusOutcome Call(const BusConnection& connection, sd_bus_message* call, std::uint64_t timeout);
+
+// A call with arguments in sd-bus's notation, for instance "b" and 1.
+template <typename... Arguments>
+BusOutcome CallMethod(const BusConnection& connection, const BusMethod& method, bool interactive,
+                      std::uint64_t timeout, const char* signature, Arguments... arguments) {
+    sd_bus_message* call = NewCall(connection, method, interactive);
+    if (call != nullptr && signature != nullptr &&
+        sd_bus_message_append(call, signature, arguments...) < 0) {
+        sd_bus_message_unref(call);
+        call = nullptr;
+    }
+    return Call(connection, call, timeout);
+}
+
+}  // namespace RawLayer::Os::Linux

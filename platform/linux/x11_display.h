@@ -1,0 +1,46 @@
+#pragma once
+// The few X11 calls for turning displays off and starting the core screen saver. The
+// libraries are loaded when needed, so that a machine without X needs none of them; the calls
+// are a table, so that tests can watch them where the X server lacks an extension.
+
+#include <string>
+
+namespace RawLayer::Os::Linux {
+
+struct X11Display;
+
+struct X11Calls {
+    X11Display* (*openDisplay)(const char* name);
+    int (*closeDisplay)(X11Display* display);
+    int (*forceScreenSaver)(X11Display* display, int mode);
+    int (*flush)(X11Display* display);
+    // From the DPMS extension's library; null when it is not installed.
+    int (*dpmsQueryExtension)(X11Display* display, int* eventBase, int* errorBase);
+    int (*dpmsCapable)(X11Display* display);
+    int (*dpmsForceLevel)(X11Display* display, unsigned short level);
+};
+
+// libX11 and libXext, loaded for the life of the object.
+class X11Library {
+  public:
+    X11Library();
+    ~X11Library();
+    X11Library(const X11Library&) = delete;
+    X11Library& operator=(const X11Library&) = delete;
+
+    // Null entries when the library is missing; failure then says so.
+    X11Calls calls{};
+    std::string failure;
+
+  private:
+    void* core = nullptr;
+    void* extensions = nullptr;
+};
+
+// Turns the displays off through DPMS; false with the reason when the display or the
+// extension is missing.
+bool ForceDisplaysOff(const X11Calls& calls, std::string& reason);
+// Starts the core screen saver; false with the reason when there is no display.
+bool ActivateScreenSaver(const X11Calls& calls, std::string& reason);
+
+}  // namespace RawLayer::Os::Linux
