@@ -22,9 +22,11 @@ constexpr std::uint32_t LogoffFlags = 0;
 // Other, maintenance; not marked as planned.
 constexpr std::uint32_t ShutdownReason = 1;
 
-void Broadcast(std::uintptr_t command, std::intptr_t argument) {
-    Os().PostMessageA(reinterpret_cast<RawLayer::Os::WindowHandle>(BroadcastWindow),
-                      SystemCommandMessage, command, argument);
+// True when the message was posted; where nothing could take it (natively: no desktop service
+// answered), the action is refused rather than reported as done.
+bool Broadcast(std::uintptr_t command, std::intptr_t argument) {
+    return Os().PostMessageA(reinterpret_cast<RawLayer::Os::WindowHandle>(BroadcastWindow),
+                             SystemCommandMessage, command, argument) != 0;
 }
 
 bool Suspend(bool hibernate) {
@@ -76,11 +78,9 @@ bool EnablePowerPrivilege() {
 bool ExecuteCommand(CommandId id) {
     switch (id) {
         case CommandId::DisplayOff:
-            Broadcast(MonitorPower, MonitorOff);
-            return true;
+            return Broadcast(MonitorPower, MonitorOff);
         case CommandId::ScreenSaver:
-            Broadcast(StartScreenSaver, 0);
-            return true;
+            return Broadcast(StartScreenSaver, 0);
         case CommandId::LockScreen:
             return Os().LockWorkStation() != 0;
         case CommandId::Standby:

@@ -5,8 +5,8 @@
 
 namespace Velmoran {
 
-// Performs the action of a command id; true when its final call reported success, always true
-// for the two broadcast messages, false for None or any value that names no command.
+// Performs the action of a command id; true when its final call reported success (for the two
+// broadcasts: when the message was posted), false for None or any value that names no command.
 bool ExecuteCommand(CommandId id);
 
 // Enables the shutdown privilege in the process token; true when the adjusting call succeeded.

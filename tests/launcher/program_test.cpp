@@ -223,7 +223,7 @@ struct ExitRow {
 TEST(program_test, the_exit_code_tells_done_help_and_refused_apart) {
     const std::vector<ExitRow> rows = {
         {"DisplayOff", nullptr, 0},
-        {"DisplayOff", "PostMessageA", 0},
+        {"DisplayOff", "PostMessageA", 2},
         {"LockScreen", nullptr, 0},
         {"LockScreen", "LockWorkStation", 2},
         {"Standby", "SetSuspendState", 2},
