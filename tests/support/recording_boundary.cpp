@@ -105,34 +105,39 @@ Bool ShellExecuteRecorded(const char* function, Info* info,
 }
 
 const Os::Boundary recordingBoundary = {
-    [](Os::WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
-       Os::LongParam lParam) RAWLAYER_SYSTEM_CALL {
-        std::int64_t result = 0;
-        if (Recorded(
-                "PostMessageA",
-                Pointer(window) + ", " + Hex(message) + ", " + Hex(wParam) + ", " + Number(lParam),
-                &result)) {
-            return static_cast<Bool>(result);
-        }
-        return Forwarded("PostMessageA") ? System().PostMessageA(window, message, wParam, lParam)
-                                         : 0;
-    },
-    []() RAWLAYER_SYSTEM_CALL {
-        std::int64_t result = 0;
-        if (Recorded("LockWorkStation", "", &result)) {
-            return static_cast<Bool>(result);
-        }
-        return Forwarded("LockWorkStation") ? System().LockWorkStation() : 0;
-    },
-    [](std::uint32_t flags, Os::Dword reason) RAWLAYER_SYSTEM_CALL {
-        std::int64_t result = 0;
-        if (Recorded("ExitWindowsEx", Hex(flags) + ", " + Hex(reason), &result)) {
-            return static_cast<Bool>(result);
-        }
-        return Forwarded("ExitWindowsEx") ? System().ExitWindowsEx(flags, reason) : 0;
-    },
-    [](Os::WindowHandle owner, const char* text, const char* caption, std::uint32_t style)
-        RAWLAYER_SYSTEM_CALL {
+    .PostMessageA =
+        [](Os::WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+           Os::LongParam lParam) RAWLAYER_SYSTEM_CALL {
+            std::int64_t result = 0;
+            if (Recorded("PostMessageA",
+                         Pointer(window) + ", " + Hex(message) + ", " + Hex(wParam) + ", " +
+                             Number(lParam),
+                         &result)) {
+                return static_cast<Bool>(result);
+            }
+            return Forwarded("PostMessageA")
+                       ? System().PostMessageA(window, message, wParam, lParam)
+                       : 0;
+        },
+    .LockWorkStation =
+        []() RAWLAYER_SYSTEM_CALL {
+            std::int64_t result = 0;
+            if (Recorded("LockWorkStation", "", &result)) {
+                return static_cast<Bool>(result);
+            }
+            return Forwarded("LockWorkStation") ? System().LockWorkStation() : 0;
+        },
+    .ExitWindowsEx =
+        [](std::uint32_t flags, Os::Dword reason) RAWLAYER_SYSTEM_CALL {
+            std::int64_t result = 0;
+            if (Recorded("ExitWindowsEx", Hex(flags) + ", " + Hex(reason), &result)) {
+                return static_cast<Bool>(result);
+            }
+            return Forwarded("ExitWindowsEx") ? System().ExitWindowsEx(flags, reason) : 0;
+        },
+    .MessageBoxA =
+        [](Os::WindowHandle owner, const char* text, const char* caption,
+           std::uint32_t style) RAWLAYER_SYSTEM_CALL {
             std::int64_t result = 0;
             if (Recorded("MessageBoxA",
                          Pointer(owner) + ", " + Quoted(text) + ", " + Quoted(caption) + ", " +
@@ -142,8 +147,9 @@ const Os::Boundary recordingBoundary = {
             }
             return Forwarded("MessageBoxA") ? System().MessageBoxA(owner, text, caption, style) : 0;
         },
-    [](Os::WindowHandle owner, const WideUnit* text, const WideUnit* caption, std::uint32_t style)
-        RAWLAYER_SYSTEM_CALL {
+    .MessageBoxW =
+        [](Os::WindowHandle owner, const WideUnit* text, const WideUnit* caption,
+           std::uint32_t style) RAWLAYER_SYSTEM_CALL {
             std::int64_t result = 0;
             if (Recorded("MessageBoxW",
                          Pointer(owner) + ", " + QuotedWide(text) + ", " + QuotedWide(caption) +
@@ -153,54 +159,59 @@ const Os::Boundary recordingBoundary = {
             }
             return Forwarded("MessageBoxW") ? System().MessageBoxW(owner, text, caption, style) : 0;
         },
-    [](Handle process, Os::Dword access, Handle* token) RAWLAYER_SYSTEM_CALL {
-        std::int64_t result = 0;
-        if (Recorded("OpenProcessToken", Pointer(process) + ", " + Hex(access), &result)) {
-            if (result != 0) {
-                *token = MakeHandle(RecordingBoundary::TokenHandle);
+    .OpenProcessToken =
+        [](Handle process, Os::Dword access, Handle* token) RAWLAYER_SYSTEM_CALL {
+            std::int64_t result = 0;
+            if (Recorded("OpenProcessToken", Pointer(process) + ", " + Hex(access), &result)) {
+                if (result != 0) {
+                    *token = MakeHandle(RecordingBoundary::TokenHandle);
+                }
+                return static_cast<Bool>(result);
             }
-            return static_cast<Bool>(result);
-        }
-        return Forwarded("OpenProcessToken") ? System().OpenProcessToken(process, access, token)
-                                             : 0;
-    },
-    [](const char* systemName, const char* name, Os::Luid* luid) RAWLAYER_SYSTEM_CALL {
-        std::int64_t result = 0;
-        if (Recorded("LookupPrivilegeValueA", Quoted(systemName) + ", " + Quoted(name), &result)) {
-            if (result != 0) {
-                luid->LowPart = RecordingBoundary::PrivilegeLowPart;
-                luid->HighPart = 0;
+            return Forwarded("OpenProcessToken") ? System().OpenProcessToken(process, access, token)
+                                                 : 0;
+        },
+    .LookupPrivilegeValueA =
+        [](const char* systemName, const char* name, Os::Luid* luid) RAWLAYER_SYSTEM_CALL {
+            std::int64_t result = 0;
+            if (Recorded("LookupPrivilegeValueA", Quoted(systemName) + ", " + Quoted(name),
+                         &result)) {
+                if (result != 0) {
+                    luid->LowPart = RecordingBoundary::PrivilegeLowPart;
+                    luid->HighPart = 0;
+                }
+                return static_cast<Bool>(result);
             }
-            return static_cast<Bool>(result);
-        }
-        return Forwarded("LookupPrivilegeValueA")
-                   ? System().LookupPrivilegeValueA(systemName, name, luid)
-                   : 0;
-    },
-    [](Handle token, Bool disableAll, Os::TokenPrivileges* newState, Os::Dword bufferLength,
-       Os::TokenPrivileges* previousState, Os::Dword* returnLength) RAWLAYER_SYSTEM_CALL {
-        std::string state = "null";
-        if (newState != nullptr) {
-            state = "{count=" + Number(newState->PrivilegeCount) +
-                    ", luid=" + Hex(newState->Privileges[0].Luid.LowPart) + ":" +
-                    Hex(static_cast<std::uint32_t>(newState->Privileges[0].Luid.HighPart)) +
-                    ", attributes=" + Hex(newState->Privileges[0].Attributes) + "}";
-        }
-        std::int64_t result = 0;
-        if (Recorded("AdjustTokenPrivileges",
-                     Pointer(token) + ", " + Number(disableAll) + ", " + state + ", " +
-                         Number(bufferLength) + ", " + Pointer(previousState) + ", " +
-                         Pointer(returnLength),
-                     &result)) {
-            return static_cast<Bool>(result);
-        }
-        return Forwarded("AdjustTokenPrivileges")
-                   ? System().AdjustTokenPrivileges(token, disableAll, newState, bufferLength,
-                                                    previousState, returnLength)
-                   : 0;
-    },
-    [](char* machine, char* message, Os::Dword timeout, Bool force, Bool reboot, Os::Dword reason)
-        RAWLAYER_SYSTEM_CALL {
+            return Forwarded("LookupPrivilegeValueA")
+                       ? System().LookupPrivilegeValueA(systemName, name, luid)
+                       : 0;
+        },
+    .AdjustTokenPrivileges =
+        [](Handle token, Bool disableAll, Os::TokenPrivileges* newState, Os::Dword bufferLength,
+           Os::TokenPrivileges* previousState, Os::Dword* returnLength) RAWLAYER_SYSTEM_CALL {
+            std::string state = "null";
+            if (newState != nullptr) {
+                state = "{count=" + Number(newState->PrivilegeCount) +
+                        ", luid=" + Hex(newState->Privileges[0].Luid.LowPart) + ":" +
+                        Hex(static_cast<std::uint32_t>(newState->Privileges[0].Luid.HighPart)) +
+                        ", attributes=" + Hex(newState->Privileges[0].Attributes) + "}";
+            }
+            std::int64_t result = 0;
+            if (Recorded("AdjustTokenPrivileges",
+                         Pointer(token) + ", " + Number(disableAll) + ", " + state + ", " +
+                             Number(bufferLength) + ", " + Pointer(previousState) + ", " +
+                             Pointer(returnLength),
+                         &result)) {
+                return static_cast<Bool>(result);
+            }
+            return Forwarded("AdjustTokenPrivileges")
+                       ? System().AdjustTokenPrivileges(token, disableAll, newState, bufferLength,
+                                                        previousState, returnLength)
+                       : 0;
+        },
+    .InitiateSystemShutdownExA =
+        [](char* machine, char* message, Os::Dword timeout, Bool force, Bool reboot,
+           Os::Dword reason) RAWLAYER_SYSTEM_CALL {
             std::int64_t result = 0;
             if (Recorded("InitiateSystemShutdownExA",
                          Quoted(machine) + ", " + Quoted(message) + ", " + Number(timeout) + ", " +
@@ -213,38 +224,46 @@ const Os::Boundary recordingBoundary = {
                                                             reboot, reason)
                        : 0;
         },
-    [](std::uint8_t hibernate, std::uint8_t force,
-       std::uint8_t wakeupEventsDisabled) RAWLAYER_SYSTEM_CALL {
-        std::int64_t result = 0;
-        if (Recorded("SetSuspendState",
-                     Number(hibernate) + ", " + Number(force) + ", " + Number(wakeupEventsDisabled),
-                     &result)) {
-            return static_cast<std::uint8_t>(result);
-        }
-        return Forwarded("SetSuspendState")
-                   ? System().SetSuspendState(hibernate, force, wakeupEventsDisabled)
-                   : std::uint8_t{0};
-    },
-    [](Os::ShellExecuteInfoA* info) RAWLAYER_SYSTEM_CALL {
-        return ShellExecuteRecorded("ShellExecuteExA", info, System().ShellExecuteExA, NarrowText);
-    },
-    [](Os::ShellExecuteInfoW* info) RAWLAYER_SYSTEM_CALL {
-        return ShellExecuteRecorded("ShellExecuteExW", info, System().ShellExecuteExW, WideText);
-    },
-    [](void* reserved, Os::Dword flags) RAWLAYER_SYSTEM_CALL {
-        std::int64_t result = 0;
-        if (Recorded("CoInitializeEx", Pointer(reserved) + ", " + Hex(flags), &result)) {
-            return static_cast<Os::HResult>(result);
-        }
-        return Forwarded("CoInitializeEx") ? System().CoInitializeEx(reserved, flags) : 0;
-    },
-    []() RAWLAYER_SYSTEM_CALL {
-        std::int64_t result = 0;
-        if (!Recorded("CoUninitialize", "", &result) && Forwarded("CoUninitialize")) {
-            System().CoUninitialize();
-        }
-    },
-    []() RAWLAYER_SYSTEM_CALL -> char* {
+    .SetSuspendState =
+        [](std::uint8_t hibernate, std::uint8_t force, std::uint8_t wakeupEventsDisabled)
+            RAWLAYER_SYSTEM_CALL {
+                std::int64_t result = 0;
+                if (Recorded("SetSuspendState",
+                             Number(hibernate) + ", " + Number(force) + ", " +
+                                 Number(wakeupEventsDisabled),
+                             &result)) {
+                    return static_cast<std::uint8_t>(result);
+                }
+                return Forwarded("SetSuspendState")
+                           ? System().SetSuspendState(hibernate, force, wakeupEventsDisabled)
+                           : std::uint8_t{0};
+            },
+    .ShellExecuteExA =
+        [](Os::ShellExecuteInfoA* info) RAWLAYER_SYSTEM_CALL {
+            return ShellExecuteRecorded("ShellExecuteExA", info, System().ShellExecuteExA,
+                                        NarrowText);
+        },
+    .ShellExecuteExW =
+        [](Os::ShellExecuteInfoW* info) RAWLAYER_SYSTEM_CALL {
+            return ShellExecuteRecorded("ShellExecuteExW", info, System().ShellExecuteExW,
+                                        WideText);
+        },
+    .CoInitializeEx =
+        [](void* reserved, Os::Dword flags) RAWLAYER_SYSTEM_CALL {
+            std::int64_t result = 0;
+            if (Recorded("CoInitializeEx", Pointer(reserved) + ", " + Hex(flags), &result)) {
+                return static_cast<Os::HResult>(result);
+            }
+            return Forwarded("CoInitializeEx") ? System().CoInitializeEx(reserved, flags) : 0;
+        },
+    .CoUninitialize =
+        []() RAWLAYER_SYSTEM_CALL {
+            std::int64_t result = 0;
+            if (!Recorded("CoUninitialize", "", &result) && Forwarded("CoUninitialize")) {
+                System().CoUninitialize();
+            }
+        },
+    .GetCommandLineA = []() RAWLAYER_SYSTEM_CALL -> char* {
         RecordingBoundary& recorder = RecordingBoundary::Current();
         recorder.Record("GetCommandLineA()");
         if (const std::string* line = recorder.CommandLine()) {
@@ -253,113 +272,127 @@ const Os::Boundary recordingBoundary = {
         }
         return System().GetCommandLineA();
     },
-    []() RAWLAYER_SYSTEM_CALL {
-        std::int64_t result = 0;
-        if (Recorded("GetACP", "", &result)) {
-            return static_cast<std::uint32_t>(result);
-        }
-        return System().GetACP();
-    },
-    []() RAWLAYER_SYSTEM_CALL {
-        std::int64_t result = 0;
-        if (Recorded("GetCurrentProcess", "", &result)) {
-            return MakeHandle(static_cast<std::uintptr_t>(result));
-        }
-        return System().GetCurrentProcess();
-    },
-    [](Handle handle) RAWLAYER_SYSTEM_CALL {
-        std::int64_t result = 0;
-        if (Recorded("CloseHandle", Pointer(handle), &result)) {
-            return static_cast<Bool>(result);
-        }
-        return Forwarded("CloseHandle") ? System().CloseHandle(handle) : 0;
-    },
-    [](Handle process) RAWLAYER_SYSTEM_CALL {
-        std::int64_t result = 0;
-        if (Recorded("GetProcessId", Pointer(process), &result)) {
-            return static_cast<Os::Dword>(result);
-        }
-        return Forwarded("GetProcessId") ? System().GetProcessId(process) : 0;
-    },
-    [](Os::ModuleHandle module, char* buffer, Os::Dword size) RAWLAYER_SYSTEM_CALL {
-        std::int64_t result = 0;
-        if (Recorded("GetModuleFileNameA", Pointer(module) + ", " + Number(size), &result)) {
-            return static_cast<Os::Dword>(result);
-        }
-        if (const auto* path = RecordingBoundary::Current().ModuleFileNameA()) {
-            return FillModuleFileName(*path, buffer, size);
-        }
-        return System().GetModuleFileNameA(module, buffer, size);
-    },
-    [](Os::ModuleHandle module, WideUnit* buffer, Os::Dword size) RAWLAYER_SYSTEM_CALL {
-        std::int64_t result = 0;
-        if (Recorded("GetModuleFileNameW", Pointer(module) + ", " + Number(size), &result)) {
-            return static_cast<Os::Dword>(result);
-        }
-        if (const auto* path = RecordingBoundary::Current().ModuleFileNameW()) {
-            return FillModuleFileName(*path, buffer, size);
-        }
-        return System().GetModuleFileNameW(module, buffer, size);
-    },
-    [](const char* path) RAWLAYER_SYSTEM_CALL {
-        std::int64_t result = 0;
-        if (Recorded("GetFileAttributesA", Quoted(path), &result)) {
-            return static_cast<Os::Dword>(result);
-        }
-        return System().GetFileAttributesA(path);
-    },
-    [](const WideUnit* path) RAWLAYER_SYSTEM_CALL {
-        std::int64_t result = 0;
-        if (Recorded("GetFileAttributesW", QuotedWide(path), &result)) {
-            return static_cast<Os::Dword>(result);
-        }
-        return System().GetFileAttributesW(path);
-    },
-    [](std::uint32_t codePage, Os::Dword flags, const char* source, int sourceLength,
-       WideUnit* target, int targetLength) RAWLAYER_SYSTEM_CALL {
-        std::int64_t result = 0;
-        std::string text = sourceLength < 0
-                               ? Quoted(source)
-                               : Quoted(source, static_cast<std::size_t>(sourceLength));
-        if (Recorded("MultiByteToWideChar",
-                     Number(codePage) + ", " + Hex(flags) + ", " + text + ", " +
-                         Number(sourceLength) + ", " + Number(targetLength),
-                     &result)) {
-            return static_cast<int>(result);
-        }
-        return System().MultiByteToWideChar(codePage, flags, source, sourceLength, target,
-                                            targetLength);
-    },
-    [](std::uint32_t codePage, Os::Dword flags, const WideUnit* source, int sourceLength,
-       char* target, int targetLength, const char* defaultChar, Bool* usedDefault)
-        RAWLAYER_SYSTEM_CALL {
+    .GetACP =
+        []() RAWLAYER_SYSTEM_CALL {
             std::int64_t result = 0;
-            if (Recorded("WideCharToMultiByte",
-                         Number(codePage) + ", " + Hex(flags) + ", " + Number(sourceLength) + ", " +
-                             Number(targetLength) + ", " + Pointer(defaultChar) + ", " +
-                             Pointer(usedDefault),
+            if (Recorded("GetACP", "", &result)) {
+                return static_cast<std::uint32_t>(result);
+            }
+            return System().GetACP();
+        },
+    .GetCurrentProcess =
+        []() RAWLAYER_SYSTEM_CALL {
+            std::int64_t result = 0;
+            if (Recorded("GetCurrentProcess", "", &result)) {
+                return MakeHandle(static_cast<std::uintptr_t>(result));
+            }
+            return System().GetCurrentProcess();
+        },
+    .CloseHandle =
+        [](Handle handle) RAWLAYER_SYSTEM_CALL {
+            std::int64_t result = 0;
+            if (Recorded("CloseHandle", Pointer(handle), &result)) {
+                return static_cast<Bool>(result);
+            }
+            return Forwarded("CloseHandle") ? System().CloseHandle(handle) : 0;
+        },
+    .GetProcessId =
+        [](Handle process) RAWLAYER_SYSTEM_CALL {
+            std::int64_t result = 0;
+            if (Recorded("GetProcessId", Pointer(process), &result)) {
+                return static_cast<Os::Dword>(result);
+            }
+            return Forwarded("GetProcessId") ? System().GetProcessId(process) : 0;
+        },
+    .GetModuleFileNameA =
+        [](Os::ModuleHandle module, char* buffer, Os::Dword size) RAWLAYER_SYSTEM_CALL {
+            std::int64_t result = 0;
+            if (Recorded("GetModuleFileNameA", Pointer(module) + ", " + Number(size), &result)) {
+                return static_cast<Os::Dword>(result);
+            }
+            if (const auto* path = RecordingBoundary::Current().ModuleFileNameA()) {
+                return FillModuleFileName(*path, buffer, size);
+            }
+            return System().GetModuleFileNameA(module, buffer, size);
+        },
+    .GetModuleFileNameW =
+        [](Os::ModuleHandle module, WideUnit* buffer, Os::Dword size) RAWLAYER_SYSTEM_CALL {
+            std::int64_t result = 0;
+            if (Recorded("GetModuleFileNameW", Pointer(module) + ", " + Number(size), &result)) {
+                return static_cast<Os::Dword>(result);
+            }
+            if (const auto* path = RecordingBoundary::Current().ModuleFileNameW()) {
+                return FillModuleFileName(*path, buffer, size);
+            }
+            return System().GetModuleFileNameW(module, buffer, size);
+        },
+    .GetFileAttributesA =
+        [](const char* path) RAWLAYER_SYSTEM_CALL {
+            std::int64_t result = 0;
+            if (Recorded("GetFileAttributesA", Quoted(path), &result)) {
+                return static_cast<Os::Dword>(result);
+            }
+            return System().GetFileAttributesA(path);
+        },
+    .GetFileAttributesW =
+        [](const WideUnit* path) RAWLAYER_SYSTEM_CALL {
+            std::int64_t result = 0;
+            if (Recorded("GetFileAttributesW", QuotedWide(path), &result)) {
+                return static_cast<Os::Dword>(result);
+            }
+            return System().GetFileAttributesW(path);
+        },
+    .MultiByteToWideChar =
+        [](std::uint32_t codePage, Os::Dword flags, const char* source, int sourceLength,
+           WideUnit* target, int targetLength) RAWLAYER_SYSTEM_CALL {
+            std::int64_t result = 0;
+            std::string text = sourceLength < 0
+                                   ? Quoted(source)
+                                   : Quoted(source, static_cast<std::size_t>(sourceLength));
+            if (Recorded("MultiByteToWideChar",
+                         Number(codePage) + ", " + Hex(flags) + ", " + text + ", " +
+                             Number(sourceLength) + ", " + Number(targetLength),
                          &result)) {
                 return static_cast<int>(result);
             }
-            return System().WideCharToMultiByte(codePage, flags, source, sourceLength, target,
-                                                targetLength, defaultChar, usedDefault);
+            return System().MultiByteToWideChar(codePage, flags, source, sourceLength, target,
+                                                targetLength);
         },
-    [](Os::CriticalSection* section) RAWLAYER_SYSTEM_CALL {
-        RecordingBoundary::Current().Record("InitializeCriticalSection");
-        System().InitializeCriticalSection(section);
-    },
-    [](Os::CriticalSection* section) RAWLAYER_SYSTEM_CALL {
-        RecordingBoundary::Current().Record("EnterCriticalSection");
-        System().EnterCriticalSection(section);
-    },
-    [](Os::CriticalSection* section) RAWLAYER_SYSTEM_CALL {
-        RecordingBoundary::Current().Record("LeaveCriticalSection");
-        System().LeaveCriticalSection(section);
-    },
-    [](Os::CriticalSection* section) RAWLAYER_SYSTEM_CALL {
-        RecordingBoundary::Current().Record("DeleteCriticalSection");
-        System().DeleteCriticalSection(section);
-    },
+    .WideCharToMultiByte =
+        [](std::uint32_t codePage, Os::Dword flags, const WideUnit* source, int sourceLength,
+           char* target, int targetLength, const char* defaultChar, Bool* usedDefault)
+            RAWLAYER_SYSTEM_CALL {
+                std::int64_t result = 0;
+                if (Recorded("WideCharToMultiByte",
+                             Number(codePage) + ", " + Hex(flags) + ", " + Number(sourceLength) +
+                                 ", " + Number(targetLength) + ", " + Pointer(defaultChar) + ", " +
+                                 Pointer(usedDefault),
+                             &result)) {
+                    return static_cast<int>(result);
+                }
+                return System().WideCharToMultiByte(codePage, flags, source, sourceLength, target,
+                                                    targetLength, defaultChar, usedDefault);
+            },
+    .InitializeCriticalSection =
+        [](Os::CriticalSection* section) RAWLAYER_SYSTEM_CALL {
+            RecordingBoundary::Current().Record("InitializeCriticalSection");
+            System().InitializeCriticalSection(section);
+        },
+    .EnterCriticalSection =
+        [](Os::CriticalSection* section) RAWLAYER_SYSTEM_CALL {
+            RecordingBoundary::Current().Record("EnterCriticalSection");
+            System().EnterCriticalSection(section);
+        },
+    .LeaveCriticalSection =
+        [](Os::CriticalSection* section) RAWLAYER_SYSTEM_CALL {
+            RecordingBoundary::Current().Record("LeaveCriticalSection");
+            System().LeaveCriticalSection(section);
+        },
+    .DeleteCriticalSection =
+        [](Os::CriticalSection* section) RAWLAYER_SYSTEM_CALL {
+            RecordingBoundary::Current().Record("DeleteCriticalSection");
+            System().DeleteCriticalSection(section);
+        },
 };
 
 bool IsLockCall(const std::string& call) {
