@@ -2,8 +2,8 @@
 
 #include <cstring>
 
+#include "launcher/command_line_encoding.h"
 #include "launcher/command_table.h"
-#include "launcher/system_text.h"
 #include "library/lists/command_line_token.h"
 #include "library/lists/raw_parameter_list.h"
 #include "library/lists/raw_parameter_parser.h"

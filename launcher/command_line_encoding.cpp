@@ -1,4 +1,4 @@
-#include "launcher/system_text.h"
+#include "launcher/command_line_encoding.h"
 
 #include "platform/boundary.h"
 
