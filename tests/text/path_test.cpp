@@ -83,6 +83,7 @@ TEST(path_test, find_last_separator_searches_the_clamped_range_by_whole_characte
         {"second byte 5C is stepped over", ExactTextOf("a\\\x83\x5C"), {0, 4}, 1},
         {"ansi has no second bytes", ExactTextOf("a\\\x83\x5C", Ansi), {0, 4}, 3},
         {"wide", ExactWideOf(u"C:\\d\u8D5C/x"), {0, 7}, 5},
+        {"wide lone high surrogate before a separator", ExactWideOf(u"a\xD800\\b"), {0, 4}, 2},
     };
     for (const LastRow& row : rows) {
         EXPECT_EQ(RawLayer::FindLastSeparator(row.text, row.range), row.expected) << row.name;
