@@ -6,6 +6,7 @@
 
 #include <iconv.h>
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -16,7 +17,7 @@ namespace RawLayer::Os::Linux {
 // Wine's default byte for units that have no mapping in either code page.
 inline constexpr char DoubleByteDefault = '?';
 
-// One iconv conversion descriptor, open for the length of one call.
+// One iconv conversion descriptor, open while a code page's table is built.
 class Iconv {
   public:
     Iconv(const char* to, const char* from) : descriptor(iconv_open(to, from)) {}
@@ -74,16 +75,82 @@ class Iconv {
     iconv_t descriptor;
 };
 
-// Decodes with the code page's lead bytes, its single bytes and its pairs.
-template <typename IsLead, typename DecodeSingle, typename DecodePair>
-std::int32_t DecodeDoubleByte(const unsigned char* source, std::int32_t length, WideOutput& output,
-                              IsLead isLead, DecodeSingle decodeSingle, DecodePair decodePair) {
+// A double-byte code page's whole mapping, worked out once from its rules for one pair and one
+// unit, so that converting a character is a look-up rather than a call into the C library. It
+// lives in static storage: the conversions take nothing from the heap for it.
+class DoubleByteTable {
+  public:
+    // Builds the table of the C library's encoding of that name. decodePair(toWide, lead,
+    // trail) is asked for every lead byte and any trail byte, encodeUnit(toNarrow, unit, bytes)
+    // for every unit, with iconv descriptors into and out of wide units. Without the C
+    // library's encoding the table is not available.
+    template <typename IsLead, typename DecodePair, typename EncodeUnit>
+    DoubleByteTable(const char* name, IsLead isLead, DecodePair decodePair, EncodeUnit encodeUnit) {
+        Iconv toWide("UTF-16LE", name);
+        Iconv toNarrow(name, "UTF-16LE");
+        available = toWide.IsOpen() && toNarrow.IsOpen();
+        if (!available) {
+            return;
+        }
+        for (unsigned lead = 0; lead <= 0xFF; ++lead) {
+            if (!isLead(static_cast<unsigned char>(lead))) {
+                continue;
+            }
+            for (unsigned trail = 0; trail <= 0xFF; ++trail) {
+                pairs[lead << 8 | trail] = decodePair(toWide, static_cast<unsigned char>(lead),
+                                                      static_cast<unsigned char>(trail));
+            }
+        }
+        for (std::size_t unit = 0; unit < units.size(); ++unit) {
+            Encoded& encoded = units[unit];
+            encoded.count = static_cast<unsigned char>(
+                encodeUnit(toNarrow, static_cast<WideUnit>(unit), encoded.bytes));
+        }
+    }
+    DoubleByteTable(const DoubleByteTable&) = delete;
+    DoubleByteTable& operator=(const DoubleByteTable&) = delete;
+
+    bool Available() const { return available; }
+
+    // The unit of a lead byte and the byte after it.
+    WideUnit Pair(unsigned char lead, unsigned char trail) const {
+        return pairs[lead << 8 | trail];
+    }
+
+    // The bytes of one unit: 1 or 2, or 0 when the unit has no mapping.
+    int Encode(WideUnit unit, unsigned char (&bytes)[2]) const {
+        const Encoded& encoded = units[unit];
+        bytes[0] = encoded.bytes[0];
+        bytes[1] = encoded.bytes[1];
+        return encoded.count;
+    }
+
+  private:
+    struct Encoded {
+        unsigned char bytes[2] = {0, 0};
+        unsigned char count = 0;
+    };
+
+    bool available = false;
+    std::array<WideUnit, 0x10000> pairs{};
+    std::array<Encoded, 0x10000> units{};
+};
+
+// Decodes with the code page's lead bytes, its single bytes and its table's pairs; 0 when the
+// table is not available.
+template <typename IsLead, typename DecodeSingle>
+std::int32_t DecodeDoubleByte(const DoubleByteTable& table, const unsigned char* source,
+                              std::int32_t length, WideOutput& output, IsLead isLead,
+                              DecodeSingle decodeSingle) {
+    if (!table.Available()) {
+        return 0;
+    }
     std::int32_t position = 0;
     while (position < length && output.Fits(1)) {
         unsigned char byte = source[position++];
         // A lead byte at the end or before a zero byte stands alone.
         if (isLead(byte) && position < length && source[position] != 0) {
-            output.Put(decodePair(byte, source[position++]));
+            output.Put(table.Pair(byte, source[position++]));
         } else {
             output.Put(decodeSingle(byte));
         }
@@ -91,11 +158,14 @@ std::int32_t DecodeDoubleByte(const unsigned char* source, std::int32_t length, 
     return position < length ? 0 : output.Result();
 }
 
-// Encodes with the code page's units, each giving 1 or 2 bytes, or 0 when it has no mapping.
-// The default character is one byte, or two when its second byte is not 0.
-template <typename EncodeUnit>
-std::int32_t EncodeDoubleByte(const WideUnit* source, std::int32_t length, NarrowOutput& output,
-                              const char* defaultChar, Bool* usedDefault, EncodeUnit encodeUnit) {
+// Encodes with the table's units; 0 when it is not available. The default character is one byte, or
+// two when its second byte is not 0.
+inline std::int32_t EncodeDoubleByte(const DoubleByteTable& table, const WideUnit* source,
+                                     std::int32_t length, NarrowOutput& output,
+                                     const char* defaultChar, Bool* usedDefault) {
+    if (!table.Available()) {
+        return 0;
+    }
     unsigned char fallback[2] = {static_cast<unsigned char>(DoubleByteDefault), 0};
     if (defaultChar != nullptr) {
         fallback[0] = static_cast<unsigned char>(defaultChar[0]);
@@ -105,7 +175,7 @@ std::int32_t EncodeDoubleByte(const WideUnit* source, std::int32_t length, Narro
     std::int32_t position = 0;
     for (; position < length; ++position) {
         unsigned char bytes[2] = {0, 0};
-        int count = encodeUnit(source[position], bytes);
+        int count = table.Encode(source[position], bytes);
         if (count == 0) {
             defaultUsed = true;
             bytes[0] = fallback[0];

@@ -129,27 +129,21 @@ int EncodeUnit(Iconv& toNarrow, WideUnit unit, unsigned char (&bytes)[2]) {
     return 0;
 }
 
+// Built on first use, under the runtime's one-time initialisation.
+const DoubleByteTable& Table() {
+    static const DoubleByteTable table("EUC-JP", IsLeadByte, DecodePair, EncodeUnit);
+    return table;
+}
+
 }  // namespace
 
 std::int32_t DecodeEucJp(const unsigned char* source, std::int32_t length, WideOutput& output) {
-    Iconv toWide("UTF-16LE", "EUC-JP");
-    if (!toWide.IsOpen()) {
-        return 0;
-    }
-    return DecodeDoubleByte(
-        source, length, output, IsLeadByte, DecodeSingle,
-        [&](unsigned char lead, unsigned char trail) { return DecodePair(toWide, lead, trail); });
+    return DecodeDoubleByte(Table(), source, length, output, IsLeadByte, DecodeSingle);
 }
 
 std::int32_t EncodeEucJp(const WideUnit* source, std::int32_t length, NarrowOutput& output,
                          const char* defaultChar, Bool* usedDefault) {
-    Iconv toNarrow("EUC-JP", "UTF-16LE");
-    if (!toNarrow.IsOpen()) {
-        return 0;
-    }
-    return EncodeDoubleByte(
-        source, length, output, defaultChar, usedDefault,
-        [&](WideUnit unit, unsigned char(&bytes)[2]) { return EncodeUnit(toNarrow, unit, bytes); });
+    return EncodeDoubleByte(Table(), source, length, output, defaultChar, usedDefault);
 }
 
 }  // namespace RawLayer::Os::Linux

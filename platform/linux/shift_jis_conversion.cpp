@@ -120,27 +120,21 @@ int EncodeUnit(Iconv& toNarrow, WideUnit unit, unsigned char (&bytes)[2]) {
     return static_cast<int>(written);
 }
 
+// Built on first use, under the runtime's one-time initialisation.
+const DoubleByteTable& Table() {
+    static const DoubleByteTable table("CP932", IsLeadByte, DecodePair, EncodeUnit);
+    return table;
+}
+
 }  // namespace
 
 std::int32_t DecodeShiftJis(const unsigned char* source, std::int32_t length, WideOutput& output) {
-    Iconv toWide("UTF-16LE", "CP932");
-    if (!toWide.IsOpen()) {
-        return 0;
-    }
-    return DecodeDoubleByte(
-        source, length, output, IsLeadByte, DecodeSingle,
-        [&](unsigned char lead, unsigned char trail) { return DecodePair(toWide, lead, trail); });
+    return DecodeDoubleByte(Table(), source, length, output, IsLeadByte, DecodeSingle);
 }
 
 std::int32_t EncodeShiftJis(const WideUnit* source, std::int32_t length, NarrowOutput& output,
                             const char* defaultChar, Bool* usedDefault) {
-    Iconv toNarrow("CP932", "UTF-16LE");
-    if (!toNarrow.IsOpen()) {
-        return 0;
-    }
-    return EncodeDoubleByte(
-        source, length, output, defaultChar, usedDefault,
-        [&](WideUnit unit, unsigned char(&bytes)[2]) { return EncodeUnit(toNarrow, unit, bytes); });
+    return EncodeDoubleByte(Table(), source, length, output, defaultChar, usedDefault);
 }
 
 }  // namespace RawLayer::Os::Linux
