@@ -78,6 +78,7 @@ TEST(path_test, find_last_separator_searches_the_clamped_range_by_whole_characte
         {"range between them", ExactTextOf("a\\b/c"), {2, 3}, 3},
         {"empty range", ExactTextOf("a\\b/c"), {4, 4}, 4},
         {"inverted range", ExactTextOf("a\\b/c"), {5, 2}, 2},
+        {"negative end", ExactTextOf("a\\b/c"), {0, -3}, 0},
         {"start beyond the end", ExactTextOf("a\\b"), {9, 100}, 3},
         {"empty text", ExactTextOf(""), {0, 10}, 0},
         {"second byte 5C is stepped over", ExactTextOf("a\\\x83\x5C"), {0, 4}, 1},
