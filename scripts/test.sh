@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing, builds both presets, runs the native tests with
-# AddressSanitizer and UndefinedBehaviorSanitizer, fuzzes the tokenizer for a minute, runs the
-# threading tests under ThreadSanitizer, then runs the Windows tests under Wine.
+# AddressSanitizer and UndefinedBehaviorSanitizer, runs every fuzz target for 45 seconds, runs
+# the threading tests under ThreadSanitizer, then runs the Windows tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,19 +14,8 @@ done
 
 ctest --preset native-sanitize
 
-# The tokenizer's fuzz target for a bounded minute. New inputs go to a scratch corpus in the
-# build tree, so the seeds under fuzz/ stay as committed; a finding fails the run and shows
-# the end of the fuzzer's log.
-cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz
-mkdir -p build/fuzz/corpus/tokenizer
-if ! build/fuzz/fuzz/tokenizer_fuzz -max_total_time=60 -timeout=5 -rss_limit_mb=2048 \
-    -artifact_prefix=build/fuzz/ build/fuzz/corpus/tokenizer fuzz/corpus/tokenizer \
-    >build/fuzz/tokenizer_fuzz.log 2>&1; then
-    tail -n 60 build/fuzz/tokenizer_fuzz.log
-    exit 1
-fi
-tail -n 1 build/fuzz/tokenizer_fuzz.log
+# Every fuzz target for a bounded 45 seconds each; a finding fails the run.
+scripts/fuzz.sh 45
 
 # The tests that share texts across threads, under ThreadSanitizer.
 cmake --preset native-thread >/dev/null
