@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing, builds both presets, runs the native tests with
 # AddressSanitizer and UndefinedBehaviorSanitizer (the desktop tests among them, on private
-# buses), builds the Debian package and runs it unpacked, fuzzes the tokenizer for a minute,
+# buses), builds the Debian package and runs it unpacked, runs every fuzz target for 45 seconds,
 # runs the threading tests under ThreadSanitizer, then runs the Windows tests under Wine where
 # the machine can run 32-bit programs.
 set -euo pipefail
@@ -23,19 +23,8 @@ rm -f build/native/velmoran_*.deb
 cpack --preset native >/dev/null
 /usr/bin/python3 tests/desktop/package_test.py build/native/velmoran_*.deb
 
-# The tokenizer's fuzz target for a bounded minute. New inputs go to a scratch corpus in the
-# build tree, so the seeds under fuzz/ stay as committed; a finding fails the run and shows
-# the end of the fuzzer's log.
-cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz
-mkdir -p build/fuzz/corpus/tokenizer
-if ! build/fuzz/fuzz/tokenizer_fuzz -max_total_time=60 -timeout=5 -rss_limit_mb=2048 \
-    -artifact_prefix=build/fuzz/ build/fuzz/corpus/tokenizer fuzz/corpus/tokenizer \
-    >build/fuzz/tokenizer_fuzz.log 2>&1; then
-    tail -n 60 build/fuzz/tokenizer_fuzz.log
-    exit 1
-fi
-tail -n 1 build/fuzz/tokenizer_fuzz.log
+# Every fuzz target for a bounded 45 seconds each; a finding fails the run.
+scripts/fuzz.sh 45
 
 # The tests that share texts across threads, under ThreadSanitizer.
 cmake --preset native-thread >/dev/null

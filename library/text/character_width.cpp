@@ -21,17 +21,42 @@ std::int32_t Utf8Trail(std::uint16_t byte) {
     return 0;
 }
 
+bool IsHighSurrogate(std::uint16_t unit) {
+    return InRange(unit, 0xD800, 0xDBFF);
+}
+
+bool IsLowSurrogate(std::uint16_t unit) {
+    return InRange(unit, 0xDC00, 0xDFFF);
+}
+
+// A high surrogate takes the next unit with it only when that is the low half of its pair. A
+// lone one is a character of its own: counting the unit after it in would make scans step over
+// a separator or quote there, and Windows file names may hold lone surrogates.
+std::int32_t WideTrail(const RawString& text, std::int32_t position) {
+    return IsHighSurrogate(text.UnitAt(position)) && position + 1 < text.Length() &&
+                   IsLowSurrogate(text.UnitAt(position + 1))
+               ? 1
+               : 0;
+}
+
+// The 16-bit unit whose first byte is at the position; a missing second byte reads as 0.
+std::uint16_t Utf16BytesUnit(const RawString& text, std::int32_t position, bool bigEndian) {
+    std::uint16_t first = text.UnitAt(position);
+    std::uint16_t second = position + 1 < text.Length() ? text.UnitAt(position + 1) : 0;
+    return bigEndian ? static_cast<std::uint16_t>(first << 8 | second)
+                     : static_cast<std::uint16_t>(second << 8 | first);
+}
+
 // A two-byte unit counts 1 further byte, a surrogate pair 3.
 std::int32_t Utf16BytesTrail(const RawString& text, std::int32_t position, bool bigEndian) {
     if (position % 2 != 0) {
         return 0;
     }
     // The last byte of an odd-length text has no partner; it is not read beyond the text.
-    std::uint16_t first = text.UnitAt(position);
-    std::uint16_t second = position + 1 < text.Length() ? text.UnitAt(position + 1) : 0;
-    std::uint16_t unit = bigEndian ? static_cast<std::uint16_t>(first << 8 | second)
-                                   : static_cast<std::uint16_t>(second << 8 | first);
-    return InRange(unit, 0xD800, 0xDBFF) ? 3 : 1;
+    bool pair = IsHighSurrogate(Utf16BytesUnit(text, position, bigEndian)) &&
+                position + 3 < text.Length() &&
+                IsLowSurrogate(Utf16BytesUnit(text, position + 2, bigEndian));
+    return pair ? 3 : 1;
 }
 
 }  // namespace
@@ -40,7 +65,7 @@ std::int32_t TrailUnitCount(const RawString& text, std::int32_t position) {
     std::uint16_t unit = text.UnitAt(position);
     switch (text.Encoding()) {
         case RawEncoding::Wide:
-            return InRange(unit, 0xD800, 0xDBFF) ? 1 : 0;
+            return WideTrail(text, position);
         case RawEncoding::ShiftJis:
             return InRange(unit, 0x81, 0x9F) || InRange(unit, 0xE0, 0xEF) ? 1 : 0;
         case RawEncoding::Utf8:

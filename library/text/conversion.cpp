@@ -34,6 +34,49 @@ std::int32_t CopyOrSwap(RawEncoding order, unsigned char* target, std::int32_t c
     return count;
 }
 
+// EUC-JP in the system's own tables. Wine has no converter for EucJp's code page 51932, which
+// Windows lists beside it; text that the system refuses under 51932 converts under 20932.
+constexpr std::uint32_t EucJpTableCodePage = 20932;
+
+// Makes a code-page call with the encoding's code page, and for EucJp again with its table's
+// when that answers 0. With flags 0 the system replaces what it cannot convert, so a 0 for a
+// text of at least one unit means the code page is refused (or, when converting, that the
+// target is too small, which the second call answers alike). Leaves the code page of the last
+// call in codePage.
+template <typename Call>
+std::int32_t CallWithCodePage(RawEncoding encoding, std::uint32_t& codePage, Call call) {
+    codePage = CodePageOf(encoding);
+    std::int32_t answer = call(codePage);
+    if (answer == 0 && encoding == RawEncoding::EucJp) {
+        codePage = EucJpTableCodePage;
+        answer = call(codePage);
+    }
+    return answer;
+}
+
+// A capacity of 0 would turn these calls into size queries, whose answer is not a count of
+// units written.
+std::int32_t WideFromCodePage(std::uint32_t codePage, Os::WideUnit* buffer, std::int32_t capacity,
+                              const char* bytes, std::int32_t length) {
+    std::int32_t written = 0;
+    if (capacity > 0 && length > 0) {
+        written = Os::Os().MultiByteToWideChar(codePage, 0, bytes, length, buffer, capacity);
+    }
+    buffer[written] = 0;
+    return written;
+}
+
+std::int32_t NarrowFromCodePage(std::uint32_t codePage, char* buffer, std::int32_t capacity,
+                                const Os::WideUnit* source, std::int32_t length) {
+    std::int32_t written = 0;
+    if (capacity > 0 && length > 0) {
+        written = Os::Os().WideCharToMultiByte(codePage, 0, source, length, buffer, capacity,
+                                               nullptr, nullptr);
+    }
+    buffer[written] = 0;
+    return written;
+}
+
 }  // namespace
 
 std::int32_t CopyBytesBounded(void* target, std::int32_t capacity, const void* source,
@@ -55,15 +98,10 @@ std::int32_t NarrowFromWide(RawEncoding target, char* buffer, std::int32_t capac
         buffer[count] = 0;
         return count;
     }
-    // A capacity of 0 would turn the call into a size query, whose answer is not a count of
-    // bytes written.
-    std::int32_t written = 0;
-    if (capacity > 0 && length > 0) {
-        written = Os::Os().WideCharToMultiByte(CodePageOf(target), 0, source, length, buffer,
-                                               capacity, nullptr, nullptr);
-    }
-    buffer[written] = 0;
-    return written;
+    std::uint32_t codePage = 0;
+    return CallWithCodePage(target, codePage, [&](std::uint32_t page) {
+        return NarrowFromCodePage(page, buffer, capacity, source, length);
+    });
 }
 
 std::int32_t WideFromNarrow(RawEncoding source, Os::WideUnit* buffer, std::int32_t capacity,
@@ -76,40 +114,51 @@ std::int32_t WideFromNarrow(RawEncoding source, Os::WideUnit* buffer, std::int32
         buffer[units] = 0;
         return units;
     }
-    std::int32_t written = 0;
-    if (capacity > 0 && length > 0) {
-        written =
-            Os::Os().MultiByteToWideChar(CodePageOf(source), 0, bytes, length, buffer, capacity);
-    }
-    buffer[written] = 0;
-    return written;
+    std::uint32_t codePage = 0;
+    return CallWithCodePage(source, codePage, [&](std::uint32_t page) {
+        return WideFromCodePage(page, buffer, capacity, bytes, length);
+    });
 }
 
 void RawStringBody::ConvertToWide() {
     const char* bytes = static_cast<const char*>(text);
-    std::int32_t units = 0;
     if (IsUtf16Bytes(encoding)) {
-        units = length / 2;
-    } else if (length > 0) {
-        units = Os::Os().MultiByteToWideChar(CodePageOf(encoding), 0, bytes, length, nullptr, 0);
+        std::int32_t units = length / 2;
+        auto* wide = static_cast<Os::WideUnit*>(AllocateUnits(RawEncoding::Wide, units + 1));
+        TakeConverted(wide, WideFromNarrow(encoding, wide, units, bytes, length),
+                      RawEncoding::Wide);
+        return;
+    }
+    // The conversion goes through the code page that answered the size query.
+    std::uint32_t codePage = CodePageOf(encoding);
+    std::int32_t units = 0;
+    if (length > 0) {
+        units = CallWithCodePage(encoding, codePage, [&](std::uint32_t page) {
+            return Os::Os().MultiByteToWideChar(page, 0, bytes, length, nullptr, 0);
+        });
     }
     auto* wide = static_cast<Os::WideUnit*>(AllocateUnits(RawEncoding::Wide, units + 1));
-    units = WideFromNarrow(encoding, wide, units, bytes, length);
-    TakeConverted(wide, units, RawEncoding::Wide);
+    TakeConverted(wide, WideFromCodePage(codePage, wide, units, bytes, length), RawEncoding::Wide);
 }
 
 void RawStringBody::ConvertToNarrow(RawEncoding target) {
     const auto* wide = static_cast<const Os::WideUnit*>(text);
-    std::int32_t bytes = 0;
     if (IsUtf16Bytes(target)) {
-        bytes = 2 * length;
-    } else if (length > 0) {
-        bytes = Os::Os().WideCharToMultiByte(CodePageOf(target), 0, wide, length, nullptr, 0,
-                                             nullptr, nullptr);
+        std::int32_t bytes = 2 * length;
+        auto* narrow = static_cast<char*>(AllocateUnits(target, std::int64_t{bytes} + 1));
+        TakeConverted(narrow, NarrowFromWide(target, narrow, bytes, wide, length), target);
+        return;
+    }
+    std::uint32_t codePage = CodePageOf(target);
+    std::int32_t bytes = 0;
+    if (length > 0) {
+        bytes = CallWithCodePage(target, codePage, [&](std::uint32_t page) {
+            return Os::Os().WideCharToMultiByte(page, 0, wide, length, nullptr, 0, nullptr,
+                                                nullptr);
+        });
     }
     auto* narrow = static_cast<char*>(AllocateUnits(target, std::int64_t{bytes} + 1));
-    bytes = NarrowFromWide(target, narrow, bytes, wide, length);
-    TakeConverted(narrow, bytes, target);
+    TakeConverted(narrow, NarrowFromCodePage(codePage, narrow, bytes, wide, length), target);
 }
 
 void RawStringBody::TakeConverted(void* converted, std::int32_t count, RawEncoding newEncoding) {

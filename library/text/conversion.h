@@ -1,6 +1,7 @@
 #pragma once
 // Conversions between narrow encodings and native wide characters. Code pages go through the
-// system's converters; the two UTF-16 byte encodings are copied or byte-swapped.
+// system's converters, EucJp through code page 20932 where the system refuses 51932; the two
+// UTF-16 byte encodings are copied or byte-swapped.
 
 #include <cstdint>
 

@@ -20,10 +20,11 @@ bool IsShiftJisLead(std::uint16_t byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xEF);
 }
 
-// Steps whole characters through the clamped range and keeps the last match.
+// Steps whole characters through the clamped range and keeps the last match. An end below 0
+// counts as 0, so that what is returned is always an index within the text or its length.
 template <typename Matches>
 std::int32_t FindLast(const RawString& path, RawRange range, Matches matches) {
-    std::int32_t end = std::min(path.Length(), range.end);
+    std::int32_t end = std::clamp(range.end, 0, path.Length());
     std::int32_t result = end;
     for (std::int32_t i = std::max(range.start, 0); i < end; i = i + 1 + TrailUnitCount(path, i)) {
         if (matches(i)) {

@@ -52,5 +52,9 @@ std::int32_t EncodeUtf7(const WideUnit* source, std::int32_t length, NarrowOutpu
 std::int32_t DecodeShiftJis(const unsigned char* source, std::int32_t length, WideOutput& output);
 std::int32_t EncodeShiftJis(const WideUnit* source, std::int32_t length, NarrowOutput& output,
                             const char* defaultChar, Bool* usedDefault);
+// EUC-JP as code page 20932, through the C library's EUC-JP converter; the same conventions.
+std::int32_t DecodeEucJp(const unsigned char* source, std::int32_t length, WideOutput& output);
+std::int32_t EncodeEucJp(const WideUnit* source, std::int32_t length, NarrowOutput& output,
+                         const char* defaultChar, Bool* usedDefault);
 
 }  // namespace RawLayer::Os::Linux

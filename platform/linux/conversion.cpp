@@ -1,8 +1,9 @@
 // The conversion stand-ins give the sizes and units that Wine's MultiByteToWideChar and
 // WideCharToMultiByte give with flags 0, checked against a table of vectors recorded under
-// Wine. Code pages: 0 (the ANSI code page, natively UTF-8), 932, 65000 and 65001. Like Wine 8,
-// they refuse 51932 and every other code page. Any flag is refused: the library never passes
-// one, and refusing keeps the stand-ins from half-imitating options they do not implement.
+// Wine. Code pages: 0 (the ANSI code page, natively UTF-8), 932, 20932 (EUC-JP), 65000 and
+// 65001. Like Wine 8, they refuse 51932 and every other code page. Any flag is refused: the library
+// never passes one, and refusing keeps the stand-ins from half-imitating options they do not
+// implement.
 
 #include <cstddef>
 
@@ -14,6 +15,7 @@ namespace {
 
 constexpr std::uint32_t AnsiCodePage = 0;
 constexpr std::uint32_t ShiftJisCodePage = 932;
+constexpr std::uint32_t EucJpCodePage = 20932;
 constexpr std::uint32_t Utf7CodePage = 65000;
 constexpr std::uint32_t Utf8CodePage = 65001;
 
@@ -57,6 +59,8 @@ std::int32_t MultiByteToWideChar(std::uint32_t codePage, std::uint32_t flags, co
     switch (ResolveCodePage(codePage)) {
         case ShiftJisCodePage:
             return DecodeShiftJis(bytes, sourceLength, output);
+        case EucJpCodePage:
+            return DecodeEucJp(bytes, sourceLength, output);
         case Utf7CodePage:
             return DecodeUtf7(bytes, sourceLength, output);
         case Utf8CodePage:
@@ -80,6 +84,8 @@ std::int32_t WideCharToMultiByte(std::uint32_t codePage, std::uint32_t flags,
     switch (ResolveCodePage(codePage)) {
         case ShiftJisCodePage:
             return EncodeShiftJis(source, sourceLength, output, defaultChar, usedDefault);
+        case EucJpCodePage:
+            return EncodeEucJp(source, sourceLength, output, defaultChar, usedDefault);
         case Utf7CodePage:
             // As on Windows, UTF-7 takes neither a default character nor its flag.
             if (defaultChar != nullptr || usedDefault != nullptr) {

@@ -2,22 +2,16 @@
 // CP932, which agrees with Wine for every lead and trail byte pair; the single bytes and the
 // units that Wine maps on a best-fit basis are handled here, since the C library refuses them.
 
-#include <iconv.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstddef>
 #include <iterator>
 
-#include "platform/linux/code_page_conversions.h"
+#include "platform/linux/double_byte_conversion.h"
 
 namespace RawLayer::Os::Linux {
 namespace {
 
-// Wine's replacement for a lead byte without a valid trail byte (KATAKANA MIDDLE DOT), and
-// its default byte for units that have no mapping.
+// Wine's replacement for a lead byte without a valid trail byte (KATAKANA MIDDLE DOT).
 constexpr WideUnit UnmappedPair = 0x30FB;
-constexpr char DefaultByte = '?';
 
 constexpr unsigned char FirstHalfWidthKatakana = 0xA1;
 constexpr unsigned char LastHalfWidthKatakana = 0xDF;
@@ -71,39 +65,6 @@ bool IsLeadByte(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
-// One iconv conversion descriptor, open for the length of one call.
-class Iconv {
-  public:
-    Iconv(const char* to, const char* from) : descriptor(iconv_open(to, from)) {}
-    ~Iconv() {
-        if (IsOpen()) {
-            iconv_close(descriptor);
-        }
-    }
-    Iconv(const Iconv&) = delete;
-    Iconv& operator=(const Iconv&) = delete;
-
-    bool IsOpen() const { return descriptor != reinterpret_cast<iconv_t>(-1); }
-
-    // Converts one whole character; returns the bytes written, or 0 when it has no mapping.
-    std::size_t Convert(const unsigned char* input, std::size_t inputLength, unsigned char* result,
-                        std::size_t resultCapacity) {
-        char* in = reinterpret_cast<char*>(const_cast<unsigned char*>(input));
-        char* out = reinterpret_cast<char*>(result);
-        std::size_t inLeft = inputLength;
-        std::size_t outLeft = resultCapacity;
-        std::size_t done = iconv(descriptor, &in, &inLeft, &out, &outLeft);
-        iconv(descriptor, nullptr, nullptr, nullptr, nullptr);
-        if (done == static_cast<std::size_t>(-1) || inLeft != 0) {
-            return 0;
-        }
-        return resultCapacity - outLeft;
-    }
-
-  private:
-    iconv_t descriptor;
-};
-
 WideUnit DecodeSingle(unsigned char byte) {
     if (byte < 0x80) {
         return byte;
@@ -121,11 +82,8 @@ WideUnit DecodeSingle(unsigned char byte) {
 
 WideUnit DecodePair(Iconv& toWide, unsigned char lead, unsigned char trail) {
     const unsigned char pair[] = {lead, trail};
-    unsigned char unit[4];
-    if (toWide.Convert(pair, sizeof pair, unit, sizeof unit) != 2) {
-        return UnmappedPair;
-    }
-    return static_cast<WideUnit>(unit[0] | (unit[1] << 8));
+    WideUnit unit = toWide.ToUnit(pair, sizeof pair);
+    return unit != 0 ? unit : UnmappedPair;
 }
 
 // The bytes of one unit: 1 or 2, or 0 when the unit has no mapping.
@@ -152,11 +110,8 @@ int EncodeUnit(Iconv& toNarrow, WideUnit unit, unsigned char (&bytes)[2]) {
         std::end(unmappedByWine)) {
         return 0;
     }
-    // Surrogates go one unit at a time and so never map, as in Wine.
-    const unsigned char input[] = {static_cast<unsigned char>(unit & 0xFF),
-                                   static_cast<unsigned char>(unit >> 8)};
-    unsigned char result[4];
-    std::size_t written = toNarrow.Convert(input, sizeof input, result, sizeof result);
+    unsigned char result[3];
+    std::size_t written = toNarrow.FromUnit(unit, result);
     if (written == 0 || written > 2) {
         return 0;
     }
@@ -165,60 +120,21 @@ int EncodeUnit(Iconv& toNarrow, WideUnit unit, unsigned char (&bytes)[2]) {
     return static_cast<int>(written);
 }
 
+// Built on first use, under the runtime's one-time initialisation.
+const DoubleByteTable& Table() {
+    static const DoubleByteTable table("CP932", IsLeadByte, DecodePair, EncodeUnit);
+    return table;
+}
+
 }  // namespace
 
 std::int32_t DecodeShiftJis(const unsigned char* source, std::int32_t length, WideOutput& output) {
-    Iconv toWide("UTF-16LE", "CP932");
-    if (!toWide.IsOpen()) {
-        return 0;
-    }
-    std::int32_t position = 0;
-    while (position < length && output.Fits(1)) {
-        unsigned char byte = source[position++];
-        // A lead byte at the end or before a zero byte stands alone.
-        if (IsLeadByte(byte) && position < length && source[position] != 0) {
-            output.Put(DecodePair(toWide, byte, source[position++]));
-        } else {
-            output.Put(DecodeSingle(byte));
-        }
-    }
-    return position < length ? 0 : output.Result();
+    return DecodeDoubleByte(Table(), source, length, output, IsLeadByte, DecodeSingle);
 }
 
 std::int32_t EncodeShiftJis(const WideUnit* source, std::int32_t length, NarrowOutput& output,
                             const char* defaultChar, Bool* usedDefault) {
-    Iconv toNarrow("CP932", "UTF-16LE");
-    if (!toNarrow.IsOpen()) {
-        return 0;
-    }
-    unsigned char fallback[2] = {static_cast<unsigned char>(DefaultByte), 0};
-    if (defaultChar != nullptr) {
-        fallback[0] = static_cast<unsigned char>(defaultChar[0]);
-        fallback[1] = fallback[0] != 0 ? static_cast<unsigned char>(defaultChar[1]) : 0;
-    }
-    bool defaultUsed = false;
-    std::int32_t position = 0;
-    for (; position < length; ++position) {
-        unsigned char bytes[2] = {0, 0};
-        int count = EncodeUnit(toNarrow, source[position], bytes);
-        if (count == 0) {
-            defaultUsed = true;
-            bytes[0] = fallback[0];
-            bytes[1] = fallback[1];
-            count = fallback[1] != 0 ? 2 : 1;
-        }
-        // A double-byte character is never split at the end of the target.
-        if (!output.Fits(count)) {
-            break;
-        }
-        for (int index = 0; index < count; ++index) {
-            output.Put(static_cast<char>(bytes[index]));
-        }
-    }
-    if (usedDefault != nullptr) {
-        *usedDefault = defaultUsed ? 1 : 0;
-    }
-    return position < length ? 0 : output.Result();
+    return EncodeDoubleByte(Table(), source, length, output, defaultChar, usedDefault);
 }
 
 }  // namespace RawLayer::Os::Linux

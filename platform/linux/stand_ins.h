@@ -63,7 +63,7 @@ std::uint32_t GetFileAttributesA(const char* path);
 std::uint32_t GetFileAttributesW(const WideUnit* path);
 
 // Conversions between code pages and UTF-16 with the sizes and replacement characters of
-// Wine's converters, for flags 0: code pages 932, 65000, 65001 and 0, which is
+// Wine's converters, for flags 0: code pages 932, 20932, 65000, 65001 and 0, which is
 // NativeAnsiCodePage. Every other code page (51932 included, as under Wine 8) and every
 // flag is refused with 0.
 std::int32_t MultiByteToWideChar(std::uint32_t codePage, std::uint32_t flags, const char* source,

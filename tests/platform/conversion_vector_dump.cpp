@@ -2,7 +2,9 @@
 // MultiByteToWideChar and WideCharToMultiByte and prints each result as a row of
 // conversion_vectors.inc. Built only for Windows; from the repository root, run under Wine
 //   scripts/wine-session.sh wine build/windows/tests/platform/conversion_vector_dump.exe
-// with its output written to tests/platform/conversion_vectors.inc.
+// with its output written to tests/platform/conversion_vectors.inc. Wine's code-page tables are
+// the same for 32-bit and 64-bit programs, so on a machine that cannot run 32-bit programs a
+// 64-bit build of this file, run with a 64-bit prefix, records the same table.
 
 #include <fcntl.h>
 #include <io.h>
@@ -149,7 +151,43 @@ const Input inputs[] = {
     {65000, ToNarrow, "terminated", true, "0041 3042"},
     {65000, ToNarrow, "terminated plus sign", true, "002B"},
 
-    // EUC-JP: Wine does not offer code page 51932 and refuses all of these.
+    // EUC-JP as code page 20932: a double-byte code page whose lead bytes are 8E and A1 to FE.
+    {20932, ToWide, "empty", false, ""},
+    {20932, ToWide, "ASCII", false, "56 65 6C 6D 6F 72 61 6E"},
+    {20932, ToWide, "yen and overline bytes stay ASCII", false, "5C 7E"},
+    {20932, ToWide, "hiragana", false, "A4 A2 A4 A4"},
+    {20932, ToWide, "kanji", false, "C6 FC CB DC"},
+    {20932, ToWide, "half-width katakana", false, "8E B1 8E DF"},
+    {20932, ToWide, "JIS X 0212 in three bytes", false, "8F B0 A1"},
+    {20932, ToWide, "JIS X 0212 in two bytes", false, "B0 21 AB 31 A2 37"},
+    {20932, ToWide, "single bytes without a character", false, "80 8F 9F A0 FF"},
+    {20932, ToWide, "user-defined area", false, "F5 A1 FE FE F5 21 FE 7E"},
+    {20932, ToWide, "unassigned pair", false, "A9 A1 8E E0"},
+    {20932, ToWide, "invalid trail byte", false, "A4 41 42"},
+    {20932, ToWide, "lead byte at the end", false, "41 A4"},
+    {20932, ToWide, "lead byte before a zero byte", false, "A4 00 41"},
+    {20932, ToWide, "single shift at the end", false, "41 8E"},
+    {20932, ToWide, "program name", false, "A5 D7 A5 ED A5 B0 A5 E9 A5 E0 2E 65 78 65"},
+    {20932, ToWide, "terminated", true, "A4 A2 41"},
+    {20932, ToWide, "terminated after a lead byte", true, "41 A4"},
+    {20932, ToNarrow, "empty", false, ""},
+    {20932, ToNarrow, "ASCII", false, "0056 0065 006C 006D"},
+    {20932, ToNarrow, "backslash and tilde", false, "005C 007E"},
+    {20932, ToNarrow, "hiragana", false, "3042 3044"},
+    {20932, ToNarrow, "kanji", false, "65E5 672C"},
+    {20932, ToNarrow, "half-width katakana", false, "FF71 FF9F"},
+    {20932, ToNarrow, "JIS X 0212", false, "4E02 00E9 02D8"},
+    {20932, ToNarrow, "symbols the C library maps", false, "00A5 203E FF5E 0080"},
+    {20932, ToNarrow, "Microsoft forms of JIS symbols", false, "FF3C 2225 FF0D FFE2"},
+    {20932, ToNarrow, "private use", false, "E000 E3AB E3AC E757 F8F0"},
+    {20932, ToNarrow, "unmappable", false, "0041 0E01 0042"},
+    {20932, ToNarrow, "lone surrogates", false, "D800 0041 DC00"},
+    {20932, ToNarrow, "surrogate pair", false, "D83D DE00"},
+    {20932, ToNarrow, "program name", false, "30D7 30ED 30B0 30E9 30E0 002E 0065 0078 0065"},
+    {20932, ToNarrow, "terminated", true, "3042 0041"},
+    {20932, ToNarrow, "terminated unmappable", true, "0E01"},
+
+    // EUC-JP as code page 51932: Wine does not offer it and refuses all of these.
     {51932, ToWide, "empty", false, ""},
     {51932, ToWide, "ASCII", false, "41 42"},
     {51932, ToWide, "hiragana", false, "A4 A2 A4 A4"},

@@ -214,7 +214,7 @@ TEST(conversion_native_test, refuses_every_flag) {
     WideUnit wide[4] = {};
     char narrow[4] = {};
     for (std::uint32_t flags : {0x1u, 0x8u, 0x80u, 0x400u}) {
-        for (std::uint32_t codePage : {0u, 932u, 65000u, 65001u}) {
+        for (std::uint32_t codePage : {0u, 932u, 20932u, 65000u, 65001u}) {
             EXPECT_EQ(SystemBoundary().MultiByteToWideChar(codePage, flags, "A", 1, wide, 4), 0);
             EXPECT_EQ(SystemBoundary().WideCharToMultiByte(codePage, flags, u"A", 1, narrow, 4,
                                                            nullptr, nullptr),

@@ -131,9 +131,8 @@ inline const std::u16string hiraganaA = u"\u3042";  // あ
 inline const std::string hiraganaAShiftJis = "\x82\xA0";
 inline const std::u16string nihon = u"\u65E5\u672C";  // 日本
 inline const std::string nihonShiftJis = "\x93\xFA\x96\x7B";
-// Windows under Wine refuses code page 51932, and so does the native converter: EUC-JP text
-// comes out of its conversion empty.
-inline const std::u16string eucJpConverted = u"";
+// The EUC-JP bytes A4 A2 after their conversion.
+inline const std::u16string eucJpConverted = hiraganaA;
 
 // Narrow and wide text as recorded calls show it.
 inline std::string A(const std::string& bytes) {

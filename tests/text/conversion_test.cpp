@@ -248,19 +248,26 @@ TEST(conversion_test, a_refused_conversion_gives_an_empty_text) {
 TEST(conversion_test, code_page_conversions_pass_the_code_page_and_no_flags) {
     const struct {
         RawEncoding encoding;
-        const char* query;
-        const char* reverseQuery;
+        Calls calls;
     } rows[] = {
-        {RawEncoding::AnsiCodePage, "MultiByteToWideChar(0, 0x0, \"A\", 1, 0)",
-         "WideCharToMultiByte(0, 0x0, 1, 0, null, null)"},
-        {RawEncoding::ShiftJis, "MultiByteToWideChar(932, 0x0, \"A\", 1, 0)",
-         "WideCharToMultiByte(932, 0x0, 1, 0, null, null)"},
-        {RawEncoding::Utf8, "MultiByteToWideChar(65001, 0x0, \"A\", 1, 0)",
-         "WideCharToMultiByte(65001, 0x0, 1, 0, null, null)"},
-        {RawEncoding::Utf7, "MultiByteToWideChar(65000, 0x0, \"A\", 1, 0)",
-         "WideCharToMultiByte(65000, 0x0, 1, 0, null, null)"},
-        {RawEncoding::EucJp, "MultiByteToWideChar(51932, 0x0, \"A\", 1, 0)",
-         "WideCharToMultiByte(51932, 0x0, 1, 0, null, null)"},
+        {RawEncoding::AnsiCodePage,
+         {"MultiByteToWideChar(0, 0x0, \"A\", 1, 0)",
+          "WideCharToMultiByte(0, 0x0, 1, 0, null, null)"}},
+        {RawEncoding::ShiftJis,
+         {"MultiByteToWideChar(932, 0x0, \"A\", 1, 0)",
+          "WideCharToMultiByte(932, 0x0, 1, 0, null, null)"}},
+        {RawEncoding::Utf8,
+         {"MultiByteToWideChar(65001, 0x0, \"A\", 1, 0)",
+          "WideCharToMultiByte(65001, 0x0, 1, 0, null, null)"}},
+        {RawEncoding::Utf7,
+         {"MultiByteToWideChar(65000, 0x0, \"A\", 1, 0)",
+          "WideCharToMultiByte(65000, 0x0, 1, 0, null, null)"}},
+        // A refused query for EUC-JP is asked again under the system's table of it.
+        {RawEncoding::EucJp,
+         {"MultiByteToWideChar(51932, 0x0, \"A\", 1, 0)",
+          "MultiByteToWideChar(20932, 0x0, \"A\", 1, 0)",
+          "WideCharToMultiByte(51932, 0x0, 1, 0, null, null)",
+          "WideCharToMultiByte(20932, 0x0, 1, 0, null, null)"}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(EncodingName(row.encoding));
@@ -270,8 +277,70 @@ TEST(conversion_test, code_page_conversions_pass_the_code_page_and_no_flags) {
         os.Program("WideCharToMultiByte", 0);
         RawString wide(TextOf("A", row.encoding), RawEncoding::Wide);
         RawString narrow(WideOf(u"A"), row.encoding);
-        EXPECT_EQ(os.Calls(), (Calls{row.query, row.reverseQuery}));
+        EXPECT_EQ(os.Calls(), row.calls);
     }
+}
+
+// EUC-JP's own code page 51932 where the system accepts it; where its size query answers 0
+// for a text that is not empty, the query and the conversion go through code page 20932.
+TEST(conversion_test, euc_jp_converts_under_51932_where_accepted_and_under_20932_where_refused) {
+    const std::string eucJp = "\xA4\xA2";
+    const struct {
+        const char* name;
+        std::vector<std::int64_t> toWideAnswers;
+        std::vector<std::int64_t> toNarrowAnswers;
+        Calls calls;
+    } rows[] = {
+        {"accepted",
+         {1, 1},
+         {2, 2},
+         {"MultiByteToWideChar(51932, 0x0, " + A(eucJp) + ", 2, 0)",
+          "MultiByteToWideChar(51932, 0x0, " + A(eucJp) + ", 2, 1)",
+          "WideCharToMultiByte(51932, 0x0, 1, 0, null, null)",
+          "WideCharToMultiByte(51932, 0x0, 1, 2, null, null)"}},
+        {"refused",
+         {0},
+         {0},
+         {"MultiByteToWideChar(51932, 0x0, " + A(eucJp) + ", 2, 0)",
+          "MultiByteToWideChar(20932, 0x0, " + A(eucJp) + ", 2, 0)",
+          "MultiByteToWideChar(20932, 0x0, " + A(eucJp) + ", 2, 1)",
+          "WideCharToMultiByte(51932, 0x0, 1, 0, null, null)",
+          "WideCharToMultiByte(20932, 0x0, 1, 0, null, null)",
+          "WideCharToMultiByte(20932, 0x0, 1, 2, null, null)"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        RecordingBoundary os;
+        // Only the answers given here are programmed; the rest are the system's own.
+        os.ProgramSequence("MultiByteToWideChar", row.toWideAnswers);
+        os.ProgramSequence("WideCharToMultiByte", row.toNarrowAnswers);
+        RawString wide(TextOf(eucJp, RawEncoding::EucJp), RawEncoding::Wide);
+        EXPECT_EQ(wide.Length(), 1);
+        ExpectExactConversion(wide, RawEncoding::Wide);
+        RawString narrow(WideOf(hiraganaA), RawEncoding::EucJp);
+        EXPECT_EQ(narrow.Length(), 2);
+        ExpectExactConversion(narrow, RawEncoding::EucJp);
+        EXPECT_EQ(os.Calls(), row.calls);
+    }
+    // Refused by this build's converter, as by Wine's: the text itself comes through.
+    EXPECT_EQ(UnitsOf(RawString(TextOf(eucJp, RawEncoding::EucJp), RawEncoding::Wide)), hiraganaA);
+    EXPECT_EQ(BytesOf(RawString(WideOf(hiraganaA), RawEncoding::EucJp)), eucJp);
+}
+
+TEST(conversion_test, euc_jp_into_a_given_target_goes_under_20932_where_51932_is_refused) {
+    RecordingBoundary os;
+    os.ProgramSequence("MultiByteToWideChar", {0});
+    os.ProgramSequence("WideCharToMultiByte", {0});
+    char16_t wide[3] = {u'?', u'?', u'?'};
+    EXPECT_EQ(RawLayer::WideFromNarrow(RawEncoding::EucJp, wide, 2, "\xA4\xA2\x41", 3), 2);
+    EXPECT_EQ(std::u16string(wide, 3), std::u16string(u"\u3042A\0", 3));
+    char narrow[4] = {'?', '?', '?', '?'};
+    EXPECT_EQ(RawLayer::NarrowFromWide(RawEncoding::EucJp, narrow, 3, u"\u3042A", 2), 3);
+    EXPECT_EQ(std::string(narrow, 4), std::string("\xA4\xA2\x41\0", 4));
+    EXPECT_EQ(os.Calls(), (Calls{"MultiByteToWideChar(51932, 0x0, " + A("\xA4\xA2\x41") + ", 3, 2)",
+                                 "MultiByteToWideChar(20932, 0x0, " + A("\xA4\xA2\x41") + ", 3, 2)",
+                                 "WideCharToMultiByte(51932, 0x0, 2, 3, null, null)",
+                                 "WideCharToMultiByte(20932, 0x0, 2, 3, null, null)"}));
 }
 
 // These go through the system's code-page converters: the Windows build checks them against
@@ -320,6 +389,12 @@ const CodePageRow codePageRows[] = {
      Text("\x42\x30", 2)},
     {"UTF-16 bytes to Shift-JIS", RawEncoding::Utf16BigEndian, Text("\x30\x42", 2),
      RawEncoding::ShiftJis, "\x82\xA0"},
+    {"EUC-JP kanji to Shift-JIS", RawEncoding::EucJp, "\xC6\xFC\xCB\xDC", RawEncoding::ShiftJis,
+     "\x93\xFA\x96\x7B"},
+    {"Shift-JIS half-width katakana to EUC-JP", RawEncoding::ShiftJis, "\xB1", RawEncoding::EucJp,
+     "\x8E\xB1"},
+    {"Wide unmappable character to EUC-JP", RawEncoding::Wide, Text("\x01\x0E", 2),
+     RawEncoding::EucJp, "?"},
 };
 
 TEST(conversion_test, code_page_texts_convert_through_the_system_converters) {
@@ -357,30 +432,43 @@ TEST(conversion_test, a_range_converts_through_the_system_converters) {
     ExpectExactConversion(second, RawEncoding::ShiftJis);
 }
 
-// One check for all eight encodings: plain ASCII survives the way into each encoding and
-// back, at the size each encoding gives it. The system's converters refuse the EUC-JP code
-// page 51932 (they know only 20932), so EucJp text converts to the empty text.
+// One check for all eight encodings: text survives the way into each encoding and back, at
+// the size each encoding gives it: ASCII everywhere, Japanese where the encoding has it.
 class round_trip_test : public testing::TestWithParam<RawEncoding> {};
 
-TEST_P(round_trip_test, ascii_text_survives_the_way_into_the_encoding_and_back) {
+TEST_P(round_trip_test, text_survives_the_way_into_the_encoding_and_back) {
     RawEncoding encoding = GetParam();
-    RawString wide = WideOf(u"Velmoran 1.0");
-    RawString converted(wide, encoding);
     bool utf16Bytes =
         encoding == RawEncoding::Utf16BigEndian || encoding == RawEncoding::Utf16LittleEndian;
-    bool refused = encoding == RawEncoding::EucJp;
-    EXPECT_EQ(converted.Length(), refused ? 0 : utf16Bytes ? 24 : 12);
-    EXPECT_EQ(converted.Encoding(), encoding);
-    EXPECT_EQ(UnitBehind(converted), 0);
-    if (encoding == RawEncoding::Wide) {
-        EXPECT_EQ(&converted.Body(), &wide.Body());
-    } else {
-        ExpectExactConversion(converted, encoding);
-    }
+    const struct {
+        std::u16string units;
+        bool japanese;
+    } texts[] = {{u"Velmoran 1.0", false}, {u"\u65E5\u672C\uFF71 a", true}};
+    for (const auto& sample : texts) {
+        // ANSI text is UTF-8 natively but a Western code page under Wine.
+        if (sample.japanese && encoding == RawEncoding::AnsiCodePage) {
+            continue;
+        }
+        SCOPED_TRACE(std::string(EncodingName(encoding)) + (sample.japanese ? ", Japanese" : ""));
+        RawString wide = WideOf(sample.units);
+        RawString converted(wide, encoding);
+        if (utf16Bytes) {
+            EXPECT_EQ(converted.Length(), 2 * wide.Length());
+        } else if (!sample.japanese) {
+            EXPECT_EQ(converted.Length(), wide.Length());
+        }
+        EXPECT_EQ(converted.Encoding(), encoding);
+        EXPECT_EQ(UnitBehind(converted), 0);
+        if (encoding == RawEncoding::Wide) {
+            EXPECT_EQ(&converted.Body(), &wide.Body());
+        } else {
+            ExpectExactConversion(converted, encoding);
+        }
 
-    RawString back(converted, RawEncoding::Wide);
-    EXPECT_EQ(UnitsOf(back), refused ? u"" : u"Velmoran 1.0");
-    EXPECT_EQ(back.Equals(wide), !refused);
+        RawString back(converted, RawEncoding::Wide);
+        EXPECT_EQ(UnitsOf(back), sample.units);
+        EXPECT_TRUE(back.Equals(wide));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(conversion_test, round_trip_test, testing::ValuesIn(allEncodings),

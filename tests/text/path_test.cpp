@@ -78,11 +78,13 @@ TEST(path_test, find_last_separator_searches_the_clamped_range_by_whole_characte
         {"range between them", ExactTextOf("a\\b/c"), {2, 3}, 3},
         {"empty range", ExactTextOf("a\\b/c"), {4, 4}, 4},
         {"inverted range", ExactTextOf("a\\b/c"), {5, 2}, 2},
+        {"negative end", ExactTextOf("a\\b/c"), {0, -3}, 0},
         {"start beyond the end", ExactTextOf("a\\b"), {9, 100}, 3},
         {"empty text", ExactTextOf(""), {0, 10}, 0},
         {"second byte 5C is stepped over", ExactTextOf("a\\\x83\x5C"), {0, 4}, 1},
         {"ansi has no second bytes", ExactTextOf("a\\\x83\x5C", Ansi), {0, 4}, 3},
         {"wide", ExactWideOf(u"C:\\d\u8D5C/x"), {0, 7}, 5},
+        {"wide lone high surrogate before a separator", ExactWideOf(u"a\xD800\\b"), {0, 4}, 2},
     };
     for (const LastRow& row : rows) {
         EXPECT_EQ(RawLayer::FindLastSeparator(row.text, row.range), row.expected) << row.name;
