@@ -6,7 +6,8 @@
 #   VELMORAN_RELEASE_VERSION_NUMBERS  its first four numbers, as "1,2,3,0" for a version resource
 #   VELMORAN_SOURCE_DATE_EPOCH        SOURCE_DATE_EPOCH from the environment, else the commit's
 #                                     time, else 0
-# and, for the shipped program, leaves build paths and the clock out of what the tools write.
+# and, for the shipped program and the native build that the Debian package comes from, leaves
+# build paths and the clock out of what the tools write.
 
 find_package(Git QUIET)
 set(commitTime "")
@@ -96,6 +97,6 @@ macro(velmoran_build_reproducibly)
     endforeach()
 endmacro()
 
-if(VELMORAN_SHIPPED)
+if(VELMORAN_SHIPPED OR NOT WIN32)
     velmoran_build_reproducibly()
 endif()

@@ -1,16 +1,19 @@
 #!/usr/bin/env python3
 """release_test.py SOURCE: builds the release of SOURCE's commit twice, as two people would who
-clone it, and expects the same bytes. The clones lie in different folders (one with a blank in
+clone it, and expects the same bytes: the Windows zip and the Linux package. The clones lie in different folders (one with a blank in
 its path), are checked out under different umasks, with their files dated a day apart, and are
 built one after the other in different time zones and locales. Both are given the same version
-tag, which the release's file name and version resource must carry, and both must be dated with
-the commit's time. A table then holds the version and date that tags, SOURCE_DATE_EPOCH and the
+tag, which the release's file names, version resource and package version must carry, and both
+must be dated with the commit's time. A table then holds the version and date that tags, SOURCE_DATE_EPOCH and the
 place of the source give, configured in scratch projects."""
+import gzip
 import hashlib
+import io
 import os
 import struct
 import subprocess
 import sys
+import tarfile
 import tempfile
 import time
 import unittest
@@ -21,6 +24,10 @@ VERSION = "9.8.7-rc1"
 VERSION_NUMBERS = (9, 8, 7, 0)
 ZIP_NAME = f"Velmoran-{VERSION}.zip"
 ENTRIES = ["Velmoran.exe", "ReadMe_Velmoran.txt"]
+# Debian sorts "~" before anything, as a pre-release must be.
+DEB_VERSION = "9.8.7~rc1"
+DEB_NAME = f"velmoran_{DEB_VERSION}_amd64.deb"
+DEB_MEMBERS = ["debian-binary", "control.tar.gz", "data.tar.gz"]
 FIXED_FILE_INFO_SIGNATURE = 0xFEEF04BD
 
 # folder, umask, file dates shifted by, TZ, LC_ALL
@@ -61,7 +68,48 @@ def read(path):
         return f.read()
 
 
-def differences(zip_one, zip_two):
+def ar_members(path):
+    """The members of a Debian package's ar archive: (name, mtime, uid, gid, mode, data)."""
+    data = read(path)
+    if not data.startswith(b"!<arch>\n"):
+        raise AssertionError(f"{path} is not an ar archive")
+    members, offset = [], 8
+    while offset < len(data):
+        header = data[offset:offset + 60].decode("ascii")
+        size = int(header[48:58])
+        members.append((header[0:16].rstrip().rstrip("/"), int(header[16:28]),
+                        int(header[28:34]), int(header[34:40]), int(header[40:48], 8),
+                        data[offset + 60:offset + 60 + size]))
+        offset += 60 + size + size % 2
+    return members
+
+
+def tar_members(data):
+    """What a tar.gz member of a package holds: per entry its header fields and contents' hash."""
+    with tarfile.open(fileobj=io.BytesIO(data), mode="r:gz") as archive:
+        return [(entry.name, oct(entry.mode), entry.uid, entry.gid, entry.uname, entry.gname,
+                 entry.mtime, hashlib.sha256(archive.extractfile(entry).read()).hexdigest()
+                 if entry.isfile() else entry.type) for entry in archive.getmembers()]
+
+
+def deb_differences(deb_one, deb_two):
+    """What differs between two packages, member by member and file by file."""
+    lines = []
+    for first, second in zip(ar_members(deb_one), ar_members(deb_two)):
+        if first[:5] != second[:5]:
+            lines.append(f"ar member {first[:5]} and {second[:5]}")
+        if first[0].endswith(".tar.gz"):
+            if gzip.decompress(first[5]) == gzip.decompress(second[5]):
+                if first[5] != second[5]:
+                    lines.append(f"{first[0]}: the same tar, compressed differently")
+                continue
+            for one, two in zip(tar_members(first[5]), tar_members(second[5])):
+                if one != two:
+                    lines.append(f"{first[0]}: {one} and {two}")
+    return lines
+
+
+def zip_differences(zip_one, zip_two):
     """What differs between two release zips, entry by entry, for the failure message."""
     lines = []
     with zipfile.ZipFile(zip_one) as one, zipfile.ZipFile(zip_two) as two:
@@ -96,8 +144,10 @@ class ReleaseTest(unittest.TestCase):
         cls.work.cleanup()
 
     def test_two_builds_give_the_same_bytes(self):
-        one, two = (os.path.join(release, ZIP_NAME) for release in self.releases)
-        self.assertTrue(read(one) == read(two), "\n".join(differences(one, two)))
+        for name, differences in ((ZIP_NAME, zip_differences), (DEB_NAME, deb_differences)):
+            with self.subTest(name):
+                one, two = (os.path.join(release, name) for release in self.releases)
+                self.assertTrue(read(one) == read(two), "\n".join(differences(one, two)))
         self.assertEqual(read(os.path.join(self.releases[0], "SHA256SUMS")),
                          read(os.path.join(self.releases[1], "SHA256SUMS")))
 
@@ -110,7 +160,7 @@ class ReleaseTest(unittest.TestCase):
         files = sorted(name for name in os.listdir(release)
                        if os.path.isfile(os.path.join(release, name)) and name != "SHA256SUMS")
         self.assertEqual(sorted(listed), files)
-        self.assertEqual(files, [ZIP_NAME])
+        self.assertEqual(files, sorted([ZIP_NAME, DEB_NAME]))
         for name, digest in listed.items():
             self.assertEqual(hashlib.sha256(read(os.path.join(release, name))).hexdigest(), digest)
 
@@ -138,6 +188,26 @@ class ReleaseTest(unittest.TestCase):
             self.assertGreater(start, 0, key)
             value = program.find(f"{VERSION}\0".encode("utf-16-le"), start + len(text))
             self.assertIn(value - (start + len(text)), (0, 2), key)
+
+    def test_package_carries_the_version_and_the_commit_time(self):
+        members = ar_members(os.path.join(self.releases[0], DEB_NAME))
+        self.assertEqual([member[0] for member in members], DEB_MEMBERS)
+        for name, mtime, uid, gid, mode, data in members:
+            self.assertEqual((mtime, uid, gid, mode), (self.commit_time, 0, 0, 0o100644), name)
+            if not name.endswith(".tar.gz"):
+                continue
+            for entry in tar_members(data):
+                path, mode, uid, gid, user, group, mtime = entry[:7]
+                self.assertEqual((uid, gid, user, group, mtime),
+                                 (0, 0, "root", "root", self.commit_time), path)
+                if entry[7] == tarfile.DIRTYPE:
+                    self.assertEqual(mode, oct(0o755), path)
+        control = subprocess.run(["dpkg-deb", "-f", os.path.join(self.releases[0], DEB_NAME),
+                                  "Version"], check=True, capture_output=True, text=True)
+        self.assertEqual(control.stdout.strip(), DEB_VERSION)
+        with tarfile.open(fileobj=io.BytesIO(members[2][5]), mode="r:gz") as archive:
+            page = archive.extractfile("./usr/share/man/man1/velmoran.1.gz").read()
+        self.assertIn(f'"Velmoran {VERSION}"', gzip.decompress(page).decode("utf-8"))
 
 
 SCRATCH_PROJECT = """cmake_minimum_required(VERSION 3.25)
