@@ -1,7 +1,7 @@
 #include "library/lists/raw_list_body.h"
 
-#include "library/text/section_guard.h"
 #include "platform/boundary.h"
+#include "platform/section_guard.h"
 
 namespace RawLayer {
 

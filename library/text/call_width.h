@@ -6,6 +6,12 @@
 
 namespace RawLayer {
 
+enum class RawCallWidth : std::uint8_t {
+    NarrowCall = 0,
+    WideCall = 1,
+    WideAfterConversion = 2,
+};
+
 // Over a message and its caption.
 RawCallWidth ChooseCallWidth(const RawString& first, const RawString& second);
 // Over a file, its parameters and its directory.

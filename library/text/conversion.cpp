@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "library/text/native_wide_order.h"
 #include "library/text/raw_string_body.h"
 #include "library/text/unit_buffer.h"
 #include "platform/boundary.h"

@@ -1,6 +1,6 @@
-#include <cstring>
+#include "library/text/native_wide_order.h"
 
-#include "library/text/raw_encoding.h"
+#include <cstring>
 
 namespace RawLayer {
 namespace {

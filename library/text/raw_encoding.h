@@ -1,6 +1,5 @@
 #pragma once
-// How the units of a text are read: eight encodings, their code pages, and the choice
-// between the narrow and the wide form of a Windows call.
+// How the units of a text are read: eight encodings and their code pages.
 
 #include <cstdint>
 
@@ -26,18 +25,5 @@ inline constexpr std::uint32_t RawCodePages[RawEncodingCount] = {0,     932, 650
 inline constexpr std::uint32_t CodePageOf(RawEncoding encoding) {
     return RawCodePages[static_cast<int>(encoding)];
 }
-
-enum class RawCallWidth : std::uint8_t {
-    NarrowCall = 0,
-    WideCall = 1,
-    WideAfterConversion = 2,
-};
-
-}  // namespace RawLayer
-
-namespace RawLayer {
-
-// The byte order of native wide characters, as one of the two UTF-16 byte encodings.
-RawEncoding NativeWideOrder();
 
 }  // namespace RawLayer

@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "library/text/literal_encoding.h"
-#include "library/text/section_guard.h"
 #include "library/text/text_compare.h"
+#include "platform/section_guard.h"
 
 namespace RawLayer {
 

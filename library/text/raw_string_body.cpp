@@ -4,9 +4,9 @@
 #include <cstring>
 #include <limits>
 
-#include "library/text/section_guard.h"
 #include "library/text/unit_buffer.h"
 #include "platform/boundary.h"
+#include "platform/section_guard.h"
 
 namespace RawLayer {
 namespace {

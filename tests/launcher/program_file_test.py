@@ -11,7 +11,7 @@ import unittest
 # A DLL in the import table has its own dependencies looked up in the program's folder first.
 IMPORTED_DLLS = {"kernel32.dll", "msvcrt.dll"}
 # The stripped program's budget, in bytes.
-SIZE_BUDGET = 75_776
+SIZE_BUDGET = 76_800
 MACHINE_I386 = 0x14C
 SUBSYSTEM_WINDOWS_GUI = 2
 RESOURCE_ICON_GROUP = 14

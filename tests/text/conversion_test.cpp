@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "library/text/native_wide_order.h"
 #include "library/text/raw_string.h"
 #include "library/text/raw_string_body.h"
 #include "tests/support/recording_boundary.h"
