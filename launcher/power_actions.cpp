@@ -7,11 +7,11 @@ namespace {
 
 using RawLayer::Os::Os;
 
-constexpr std::uintptr_t BroadcastWindow = 0xFFFF;
-constexpr std::uint32_t SystemCommandMessage = 0x112;
-constexpr std::uintptr_t MonitorPower = 0xF170;
-constexpr std::intptr_t MonitorOff = 2;
-constexpr std::uintptr_t StartScreenSaver = 0xF140;
+using RawLayer::Os::BroadcastWindow;
+using RawLayer::Os::MonitorOff;
+using RawLayer::Os::MonitorPower;
+using RawLayer::Os::StartScreenSaver;
+using RawLayer::Os::SystemCommandMessage;
 
 constexpr std::uint32_t TokenAdjustAndQuery = 0x28;
 constexpr std::uint32_t PrivilegeEnabled = 0x2;

@@ -124,6 +124,14 @@ using ShellExecuteInfoW = ShellExecuteInfoR<WideUnit>;
 inline constexpr std::uint32_t InvalidFileAttributes = 0xFFFFFFFFu;
 inline constexpr std::uint32_t FileAttributeDirectory = 0x10u;
 
+// The system commands broadcast to every top-level window, which the displays and the screen
+// saver answer to.
+inline constexpr std::uintptr_t BroadcastWindow = 0xFFFF;
+inline constexpr std::uint32_t SystemCommandMessage = 0x112;
+inline constexpr std::uintptr_t MonitorPower = 0xF170;
+inline constexpr std::intptr_t MonitorOff = 2;
+inline constexpr std::uintptr_t StartScreenSaver = 0xF140;
+
 // Shell execution flags: the process handle comes back, %VARIABLES% in the texts are expanded,
 // and the shell shows no error box of its own.
 inline constexpr std::uint32_t ShellMaskNoCloseProcess = 0x40u;

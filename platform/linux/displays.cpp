@@ -11,12 +11,6 @@
 namespace RawLayer::Os::Linux {
 namespace {
 
-constexpr std::uintptr_t BroadcastWindow = 0xFFFF;
-constexpr std::uint32_t SystemCommandMessage = 0x112;
-constexpr std::uintptr_t MonitorPower = 0xF170;
-constexpr std::intptr_t MonitorOff = 2;
-constexpr std::uintptr_t StartScreenSaver = 0xF140;
-
 // Mutter's power-save mode for displays that are off.
 constexpr std::int32_t MutterPowerSaveOff = 3;
 
