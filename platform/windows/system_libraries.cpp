@@ -37,11 +37,17 @@ HMODULE LoadSystemLibrary(const wchar_t* name, bool searchRestricted) {
 
 SystemLibraries LoadSystemLibraries() {
     bool restricted = RestrictDllSearch();
-    return SystemLibraries{LoadSystemLibrary(L"user32.dll", restricted),
-                           LoadSystemLibrary(L"advapi32.dll", restricted),
-                           LoadSystemLibrary(L"powrprof.dll", restricted),
-                           LoadSystemLibrary(L"shell32.dll", restricted),
-                           LoadSystemLibrary(L"ole32.dll", restricted)};
+    SystemLibraries libraries{LoadSystemLibrary(L"user32.dll", restricted),
+                              LoadSystemLibrary(L"advapi32.dll", restricted),
+                              LoadSystemLibrary(L"powrprof.dll", restricted),
+                              LoadSystemLibrary(L"shell32.dll", restricted),
+                              LoadSystemLibrary(L"ole32.dll", restricted)};
+    // The theme library that the usage box brings in loads msimg32 by its bare name when it
+    // first draws, through a path that Wine at least does not restrict. Loaded here from the
+    // system folder, it is already in the process then, and a copy beside the program is never
+    // looked at.
+    LoadSystemLibrary(L"msimg32.dll", restricted);
+    return libraries;
 }
 
 }  // namespace RawLayer::Os::Windows

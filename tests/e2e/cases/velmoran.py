@@ -124,9 +124,10 @@ def readme(name: str, line, **fields) -> Case:
     """A row that ends in help with the read-me beside the program: opened by the shell.
     calls=None leaves the calls unchecked, for a folder that only a wide path can name."""
     calls = fields.pop("calls", README_CALLS)
+    opened = fields.pop("opened", [README_PATH])
     return Case(name, line=line, exit_code=1, readme="file",
                 calls=None if calls is None else calls + RUNTIME_EXIT, watch=WATCH,
-                opened=[README_PATH], shell=README_SHELL, **fields)
+                opened=opened, shell=README_SHELL, **fields)
 
 
 SAFE_WORDS = [word for word in WORDS if word != "Logoff"]

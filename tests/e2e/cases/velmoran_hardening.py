@@ -31,7 +31,7 @@ CONTROLS = [
 # plant_loaded_by_ordinary_import in fixtures.py, proves that these settings do catch a
 # program that imports powrprof the ordinary way.
 SYSTEM_FOLDER_LOADS = ['kernel32.LoadLibraryExW(L"%s.dll", 00000000, 00000800) = *' % name
-                       for name in ("user32", "advapi32", "powrprof", "shell32", "ole32")]
+                       for name in ("user32", "advapi32", "powrprof", "shell32", "ole32", "msimg32")]
 POWRPROF = [
     Case("planted_powrprof_not_loaded", line='"{exe}" Standby', exit_code=0,
          plants=["powrprof"], watch=("LoadLibraryExW", "SetSuspendState"),
@@ -49,12 +49,16 @@ PLANTED_EVERYWHERE += [
     readme("planted_dlls_readme_opened", '"{exe}" Help', plants=PLANTED),
 ]
 
-# In a folder literally named %X%, with X defined as "elsewhere", the read-me beside the
-# program is opened as its path reads, not the decoy in the sibling folder that an expansion
-# of the path would name.
+# In a folder literally named %X%, with X defined as "elsewhere", the program asks the shell
+# for the read-me beside it as its path reads, without SEE_MASK_DOENVSUBST (the row's shell
+# request). Windows expands the path only when asked to. Wine 8's shell expands lpFile whatever
+# the mask, so here the viewer is handed the decoy in the sibling folder: that keeps the proof
+# that X reaches the shell and that an expanding request would lead astray.
+DECOY = "{case}\\elsewhere\\" + README
 LITERAL_PATHS = [
     readme("readme_path_in_percent_folder_taken_literally", '"{exe}" Help', folder="%X%",
-           environment={"X": "elsewhere"}, files={"elsewhere/" + README: "decoy\r\n"}),
+           environment={"X": "elsewhere"}, files={"elsewhere/" + README: "decoy\r\n"},
+           opened=[DECOY]),
 ]
 
 CASES = CONTROLS + POWRPROF + PLANTED_EVERYWHERE + LITERAL_PATHS

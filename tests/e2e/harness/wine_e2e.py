@@ -98,7 +98,8 @@ class Case:
       the program's folder) to the file's text.
     calls: the calls of the watch list made from the program's image, in order (see
       relay.py for the form); None leaves them unchecked. Texts in it, and the expected
-      paths and echo bytes, may hold {exe} and {dir} as well.
+      paths and echo bytes, may hold {exe} and {dir} as well; expected paths also {case}, the
+      case's folder.
     boxes: the message boxes shown, in order; opened: the files handed to the .txt viewer.
     shell: for each ShellExecuteEx call, the request's fields that must hold ("verb", "file",
       "parm", "dir": wide text or None; "mask", "show": numbers); None leaves them unchecked.
@@ -134,7 +135,7 @@ class Outcome:
     """What one run showed."""
 
     folder: Path  # the case's folder on the Linux side
-    places: dict = dataclasses.field(default_factory=dict)  # {exe} and {dir}, wide and narrow
+    places: dict = dataclasses.field(default_factory=dict)  # {exe}, {dir}, {case}; wide, narrow
     exit_code: Optional[int] = None
     timed_out: bool = False
     error: Optional[str] = None
@@ -217,7 +218,8 @@ class Session:
         outcome = Outcome(folder=Path(tempfile.mkdtemp(prefix="c", dir=self.root)))
         program = self._lay_out(case, outcome.folder)
         exe = self.to_windows(program)
-        outcome.places = {"{exe}": str(exe), "{dir}": str(exe.parent)}
+        outcome.places = {"{exe}": str(exe), "{dir}": str(exe.parent),
+                          "{case}": str(exe.parent.parent)}
         logs = {name: outcome.folder / name for name in ("report", "wine.log", "opened", "echo")}
 
         narrow = isinstance(case.line, bytes)
