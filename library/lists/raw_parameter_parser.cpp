@@ -6,11 +6,6 @@
 #include "library/text/text_search.h"
 
 namespace RawLayer {
-namespace {
-
-constexpr std::uint16_t OptionMarker = '-';
-
-}  // namespace
 
 void RawParameterParser::Parse(const RawString& text) {
     list->SetCaseSensitive(true);

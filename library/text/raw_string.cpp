@@ -37,13 +37,8 @@ RawString::RawString(RawEncoding encoding, const RawString& other, RawRange rang
         body->MakeView(*other.body, range);
         if (other.body->encoding == encoding) {
             body->Reserve(body->capacity);
-        } else if (other.body->IsWide()) {
-            body->ConvertToNarrow(encoding);
-        } else if (encoding == RawEncoding::Wide) {
-            body->ConvertToWide();
         } else {
-            body->ConvertToWide();
-            body->ConvertToNarrow(encoding);
+            body->ConvertTo(encoding);
         }
     } catch (...) {
         body->Destroy();

@@ -125,14 +125,7 @@ void RawStringBody::AssignFrom(const RawStringBody& source) {
     }
     RawEncoding wanted = encoding;
     MakeView(source, {0, source.length});
-    if (source.IsWide()) {
-        ConvertToNarrow(wanted);
-    } else if (wanted == RawEncoding::Wide) {
-        ConvertToWide();
-    } else {
-        ConvertToWide();
-        ConvertToNarrow(wanted);
-    }
+    ConvertTo(wanted);
 }
 
 void RawStringBody::MakeView(const RawStringBody& source, RawRange range) {
