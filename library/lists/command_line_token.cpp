@@ -6,9 +6,6 @@
 namespace RawLayer {
 namespace {
 
-constexpr std::uint16_t QuoteUnit = '"';
-constexpr std::uint16_t OptionMarker = '-';
-
 bool IsAt(const RawString& text, std::int32_t index, std::uint16_t unit) {
     return index >= 0 && index < text.Length() && text.UnitAt(index) == unit;
 }

@@ -8,6 +8,9 @@
 
 namespace RawLayer {
 
+// What starts an option: the tag follows it.
+inline constexpr std::uint16_t OptionMarker = '-';
+
 struct RawToken {
     // The token without its quotes, in the source's encoding.
     RawString text;

@@ -3,14 +3,10 @@
 #include "library/lists/command_line_token.h"
 #include "library/lists/raw_numbered_tag.h"
 #include "library/lists/tokenizer_texts.h"
+#include "library/text/raw_pending.h"
 #include "library/text/text_search.h"
 
 namespace RawLayer {
-namespace {
-
-constexpr std::uint16_t OptionMarker = '-';
-
-}  // namespace
 
 void RawParameterParser::Parse(const RawString& text) {
     list->SetCaseSensitive(true);
@@ -50,14 +46,11 @@ bool RawParameterParser::IsValueLess(const RawString& tag) const {
 }
 
 void RawParameterParser::Store(const RawString& tag, const RawString& value) {
-    RawParameterUnit* unit = RawParameterListAllocator::NewUnit();
-    try {
-        list->Append(unit);
-    } catch (...) {
-        // Not handed over yet: the list would never free it.
-        list->DeleteUnit(unit);
-        throw;
-    }
+    // Until the list has taken the unit, nothing would ever free it.
+    RawPending pending(RawParameterListAllocator::NewUnit(),
+                       [this](RawParameterUnit* unit) { list->DeleteUnit(unit); });
+    list->Append(pending.Get());
+    RawParameterUnit* unit = pending.Commit();
     unit->tag.Assign(tag);
     unit->value.Assign(value);
 }

@@ -7,9 +7,13 @@ namespace {
 
 enum class TextClass { Narrow, Wide, Either, NeedsConversion };
 
+// UTF-8 text up to this unit passes unconverted to a narrow call; 0x7F already counts as
+// beyond it.
+constexpr std::uint16_t LastPlainAsciiUnit = 0x7E;
+
 bool IsPlainAscii(const RawString& text) {
     for (std::int32_t i = 0; i < text.Length(); ++i) {
-        if (text.UnitAt(i) > 0x7E) {
+        if (text.UnitAt(i) > LastPlainAsciiUnit) {
             return false;
         }
     }

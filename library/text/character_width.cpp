@@ -3,6 +3,12 @@
 namespace RawLayer {
 namespace {
 
+// The halves of a UTF-16 surrogate pair: a high unit, then a low one.
+constexpr std::uint16_t HighSurrogateFirst = 0xD800;
+constexpr std::uint16_t HighSurrogateLast = 0xDBFF;
+constexpr std::uint16_t LowSurrogateFirst = 0xDC00;
+constexpr std::uint16_t LowSurrogateLast = 0xDFFF;
+
 bool InRange(std::uint16_t unit, std::uint16_t low, std::uint16_t high) {
     return unit >= low && unit <= high;
 }
@@ -22,11 +28,11 @@ std::int32_t Utf8Trail(std::uint16_t byte) {
 }
 
 bool IsHighSurrogate(std::uint16_t unit) {
-    return InRange(unit, 0xD800, 0xDBFF);
+    return InRange(unit, HighSurrogateFirst, HighSurrogateLast);
 }
 
 bool IsLowSurrogate(std::uint16_t unit) {
-    return InRange(unit, 0xDC00, 0xDFFF);
+    return InRange(unit, LowSurrogateFirst, LowSurrogateLast);
 }
 
 // A high surrogate takes the next unit with it only when that is the low half of its pair. A
@@ -67,7 +73,7 @@ std::int32_t TrailUnitCount(const RawString& text, std::int32_t position) {
         case RawEncoding::Wide:
             return WideTrail(text, position);
         case RawEncoding::ShiftJis:
-            return InRange(unit, 0x81, 0x9F) || InRange(unit, 0xE0, 0xEF) ? 1 : 0;
+            return IsShiftJisLead(unit) ? 1 : 0;
         case RawEncoding::Utf8:
             return Utf8Trail(unit);
         case RawEncoding::Utf16LittleEndian:

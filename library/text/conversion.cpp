@@ -121,6 +121,17 @@ std::int32_t WideFromNarrow(RawEncoding source, Os::WideUnit* buffer, std::int32
     });
 }
 
+void RawStringBody::ConvertTo(RawEncoding target) {
+    if (IsWide()) {
+        ConvertToNarrow(target);
+        return;
+    }
+    ConvertToWide();
+    if (target != RawEncoding::Wide) {
+        ConvertToNarrow(target);
+    }
+}
+
 void RawStringBody::ConvertToWide() {
     const char* bytes = static_cast<const char*>(text);
     if (IsUtf16Bytes(encoding)) {

@@ -1,5 +1,7 @@
 #include "library/text/literal_encoding.h"
 
+#include "library/text/character_width.h"
+
 namespace RawLayer {
 namespace {
 
@@ -19,7 +21,7 @@ RawEncoding DetectLiteralEncoding(const unsigned char* bytes, std::uint32_t leng
         unsigned char b = bytes[i];
 
         if (!expectTrail) {
-            if (InRange(b, 0x81, 0x9F) || InRange(b, 0xE0, 0xEF)) {
+            if (IsShiftJisLead(b)) {
                 expectTrail = true;
             } else if (InRange(b, 0xA1, 0xDF)) {
                 ++shiftJisOddities;

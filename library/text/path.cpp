@@ -16,10 +16,6 @@ bool IsSeparatorUnit(std::uint16_t unit) {
     return unit == Backslash || unit == Slash;
 }
 
-bool IsShiftJisLead(std::uint16_t byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xEF);
-}
-
 // Steps whole characters through the clamped range and keeps the last match. An end below 0
 // counts as 0, so that what is returned is always an index within the text or its length.
 template <typename Matches>

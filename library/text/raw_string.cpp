@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "library/text/literal_encoding.h"
+#include "library/text/raw_pending.h"
 #include "library/text/text_compare.h"
 #include "platform/section_guard.h"
 
@@ -12,15 +13,14 @@ RawString::RawString() : body(RawStringBody::NewEmpty(RawEncoding::ShiftJis)) {}
 
 RawString::RawString(RawEncoding encoding, std::int32_t capacity)
     : body(RawStringBody::NewEmpty(encoding)) {
-    try {
-        MakeWritable();
-        if (capacity > 0) {
-            body->Reserve(capacity);
-        }
-    } catch (...) {
-        body->Release();
-        throw;
+    // A constructor that fails runs no destructor. The body is fresh and unshared, so
+    // MakeWritable keeps it.
+    RawPending fresh(body, &RawStringBody::Release);
+    MakeWritable();
+    if (capacity > 0) {
+        body->Reserve(capacity);
     }
+    fresh.Commit();
 }
 
 RawString::RawString(const RawString& other) : body(other.body->Acquire(other.body->encoding)) {}
@@ -33,22 +33,14 @@ RawString::RawString(RawEncoding encoding, const RawString& other, RawRange rang
     if (range.start >= range.end) {
         return;
     }
-    try {
-        body->MakeView(*other.body, range);
-        if (other.body->encoding == encoding) {
-            body->Reserve(body->capacity);
-        } else if (other.body->IsWide()) {
-            body->ConvertToNarrow(encoding);
-        } else if (encoding == RawEncoding::Wide) {
-            body->ConvertToWide();
-        } else {
-            body->ConvertToWide();
-            body->ConvertToNarrow(encoding);
-        }
-    } catch (...) {
-        body->Destroy();
-        throw;
+    RawPending fresh(body, &RawStringBody::Destroy);
+    body->MakeView(*other.body, range);
+    if (other.body->encoding == encoding) {
+        body->Reserve(body->capacity);
+    } else {
+        body->ConvertTo(encoding);
     }
+    fresh.Commit();
 }
 
 RawString::~RawString() {
@@ -99,14 +91,9 @@ void RawString::MakeWritable() {
         if (!shared && !notOwnText) {
             return;
         }
-        RawStringBody* fresh = RawStringBody::NewEmpty(old->encoding);
-        try {
-            fresh->AssignFrom(*old);
-        } catch (...) {
-            fresh->Destroy();
-            throw;
-        }
-        body = fresh;
+        RawPending fresh(RawStringBody::NewEmpty(old->encoding), &RawStringBody::Destroy);
+        fresh->AssignFrom(*old);
+        body = fresh.Commit();
         if (shared) {
             --old->extraHolders;
         } else {

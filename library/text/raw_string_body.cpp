@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "library/text/raw_pending.h"
 #include "library/text/unit_buffer.h"
 #include "platform/boundary.h"
 #include "platform/section_guard.h"
@@ -57,14 +58,9 @@ RawStringBody* RawStringBody::Acquire(RawEncoding wanted) {
     }
     // The units of a body that has a holder besides the writer never change, so this copy
     // needs no lock.
-    RawStringBody* fresh = NewEmpty(wanted);
-    try {
-        fresh->AssignFrom(*this);
-    } catch (...) {
-        fresh->Destroy();
-        throw;
-    }
-    return fresh;
+    RawPending fresh(NewEmpty(wanted), &RawStringBody::Destroy);
+    fresh->AssignFrom(*this);
+    return fresh.Commit();
 }
 
 void RawStringBody::Release() {
@@ -125,14 +121,7 @@ void RawStringBody::AssignFrom(const RawStringBody& source) {
     }
     RawEncoding wanted = encoding;
     MakeView(source, {0, source.length});
-    if (source.IsWide()) {
-        ConvertToNarrow(wanted);
-    } else if (wanted == RawEncoding::Wide) {
-        ConvertToWide();
-    } else {
-        ConvertToWide();
-        ConvertToNarrow(wanted);
-    }
+    ConvertTo(wanted);
 }
 
 void RawStringBody::MakeView(const RawStringBody& source, RawRange range) {

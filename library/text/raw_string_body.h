@@ -60,6 +60,9 @@ struct RawStringBody {
     void AssignFrom(const RawStringBody& source);
     // Turns this fresh body into a Borrowed view of a clamped range of the source.
     void MakeView(const RawStringBody& source, RawRange range);
+    // Replaces the text by its conversion into another encoding: narrow text through Wide
+    // when the target is narrow too.
+    void ConvertTo(RawEncoding target);
     // Replaces the narrow text by its Wide conversion.
     void ConvertToWide();
     // Replaces the Wide text by its conversion into a narrow encoding.

@@ -5,12 +5,19 @@
 namespace RawLayer {
 namespace {
 
+// Only the ASCII letters fold: a to z onto A to Z, which lie this far below them.
+constexpr std::uint16_t AsciiLowerFirst = 0x61;
+constexpr std::uint16_t AsciiLowerLast = 0x7A;
+constexpr std::uint16_t AsciiCaseDistance = 0x20;
+
 std::uint16_t Exact(std::uint16_t unit) {
     return unit;
 }
 
 std::uint16_t FoldAsciiLower(std::uint16_t unit) {
-    return unit >= 0x61 && unit <= 0x7A ? static_cast<std::uint16_t>(unit - 0x20) : unit;
+    return unit >= AsciiLowerFirst && unit <= AsciiLowerLast
+               ? static_cast<std::uint16_t>(unit - AsciiCaseDistance)
+               : unit;
 }
 
 bool Compare(const RawString& text, RawRange range, const RawString& other, RawRange otherRange,

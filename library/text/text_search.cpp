@@ -5,8 +5,6 @@
 namespace RawLayer {
 namespace {
 
-constexpr std::uint16_t QuoteUnit = 0x22;
-
 // Steps whole characters, so that the second byte of a double-byte character is never
 // taken for a unit of its own.
 template <typename Matches>

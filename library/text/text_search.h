@@ -8,6 +8,9 @@
 
 namespace RawLayer {
 
+// The double quote that FindQuote looks for, and that quotes a token of a command line.
+inline constexpr std::uint16_t QuoteUnit = 0x22;
+
 // True when the unit at the index is one of the set's units; false outside the text.
 bool IsCharOf(const RawString& text, std::int32_t index, const RawString& set);
 // First index from start whose unit is not in the set, stepping one unit at a time.

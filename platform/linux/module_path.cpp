@@ -1,5 +1,5 @@
-// The running program's path, filled in the way GetModuleFileName fills its buffer: a path
-// that does not fit is cut, terminated, and reported as the full size.
+// The running program's path, filled in the way GetModuleFileName fills its buffer (see
+// platform/module_file_name.h).
 //
 // /proc/self/exe resolves symbolic links, so a link named after a command word would lose
 // its name there. The path is therefore the real file's directory joined with the name the
@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/linux/stand_ins.h"
+#include "platform/module_file_name.h"
 
 namespace RawLayer::Os::Linux {
 namespace {
@@ -73,28 +74,13 @@ std::string ReadProgramPath() {
     return ProgramDirectory(realPath) + "/" + name;
 }
 
-template <typename Unit>
-std::uint32_t FillBuffer(const std::basic_string<Unit>& path, Unit* buffer, std::uint32_t size) {
-    if (size == 0 || path.empty()) {
-        return 0;
-    }
-    if (path.size() < size) {
-        path.copy(buffer, path.size());
-        buffer[path.size()] = 0;
-        return static_cast<std::uint32_t>(path.size());
-    }
-    path.copy(buffer, size - 1);
-    buffer[size - 1] = 0;
-    return size;
-}
-
 }  // namespace
 
 std::uint32_t GetModuleFileNameA(Handle module, char* buffer, std::uint32_t size) {
     if (module != nullptr) {
         return 0;
     }
-    return FillBuffer(ReadProgramPath(), buffer, size);
+    return FillModuleFileName(ReadProgramPath(), buffer, size);
 }
 
 std::uint32_t GetModuleFileNameW(Handle module, WideUnit* buffer, std::uint32_t size) {
@@ -110,7 +96,7 @@ std::uint32_t GetModuleFileNameW(Handle module, WideUnit* buffer, std::uint32_t 
     }
     std::u16string wide(static_cast<std::size_t>(units), u'\0');
     MultiByteToWideChar(NativeAnsiCodePage, 0, path.data(), length, wide.data(), units);
-    return FillBuffer(wide, buffer, size);
+    return FillModuleFileName(wide, buffer, size);
 }
 
 }  // namespace RawLayer::Os::Linux

@@ -20,9 +20,6 @@ extern char** environ;
 namespace RawLayer::Os::Linux {
 namespace {
 
-constexpr std::uint32_t MaskNoCloseProcess = 0x40u;
-constexpr std::uint32_t MaskExpandEnvironment = 0x200u;
-
 // %NAME% becomes the variable's value; a name that is not set stays as it was written.
 std::string ExpandEnvironment(const std::string& text) {
     std::string expanded;
@@ -47,7 +44,7 @@ std::string ExpandEnvironment(const std::string& text) {
 }
 
 std::string NativePath(std::string path, std::uint32_t mask) {
-    if ((mask & MaskExpandEnvironment) != 0) {
+    if ((mask & ShellMaskExpandEnvironment) != 0) {
         path = ExpandEnvironment(path);
     }
     std::replace(path.begin(), path.end(), '\\', '/');
@@ -87,7 +84,7 @@ Bool Launch(Info* info, const std::string& file, const std::string& directory) {
     if (process == nullptr) {
         return 0;
     }
-    if ((info->fMask & MaskNoCloseProcess) != 0) {
+    if ((info->fMask & ShellMaskNoCloseProcess) != 0) {
         info->hProcess = process;
     } else {
         CloseHandle(process);

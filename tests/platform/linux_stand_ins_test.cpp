@@ -259,10 +259,16 @@ class FakeOpener {
     std::string savedPath;
 };
 
+// The flags the library's launches pass: the process handle back, %VARIABLES% expanded, no
+// error box.
+constexpr std::uint32_t LaunchMask = RawLayer::Os::ShellMaskNoCloseProcess |
+                                     RawLayer::Os::ShellMaskExpandEnvironment |
+                                     RawLayer::Os::ShellMaskNoUserInterface;
+
 ShellExecuteInfoA NarrowRecord(const char* file, const char* directory) {
     ShellExecuteInfoA info{};
     info.cbSize = sizeof info;
-    info.fMask = 0x640;
+    info.fMask = LaunchMask;
     info.lpFile = file;
     info.lpParameters = "";
     info.lpDirectory = directory;
@@ -346,7 +352,7 @@ TEST(linux_shell_launch_test, the_wide_call_opens_the_same_file) {
     std::u16string wide = WideOf(opener.folder.path) + u"\\\u65E5.txt";
     ShellExecuteInfoW info{};
     info.cbSize = sizeof info;
-    info.fMask = 0x640;
+    info.fMask = LaunchMask;
     info.lpFile = wide.c_str();
     info.lpParameters = u"";
     info.lpDirectory = u"";

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "platform/module_file_name.h"
 #include "tests/support/switchable_boundary.h"
 
 namespace RawLayer::Testing {
@@ -57,19 +58,6 @@ bool Recorded(const std::string& function, const std::string& arguments, std::in
     return recorder.TakeResult(function, result);
 }
 
-// As the system fills the buffer: a path that does not fit is cut to size - 1 units and
-// terminated, and the full size is returned.
-template <typename Unit>
-Os::Dword FillModuleFileName(const std::basic_string<Unit>& path, Unit* buffer, Os::Dword size) {
-    if (size == 0) {
-        return 0;
-    }
-    std::size_t count = path.size() < size ? path.size() : size - 1;
-    path.copy(buffer, count);
-    buffer[count] = 0;
-    return path.size() < size ? static_cast<Os::Dword>(count) : size;
-}
-
 template <typename Info>
 std::string DescribeShellRecord(const Info* info,
                                 std::string (*text)(const decltype(info->lpFile))) {
@@ -96,7 +84,7 @@ Bool ShellExecuteRecorded(const char* function, Info* info,
                           std::string (*text)(const decltype(info->lpFile))) {
     std::int64_t result = 0;
     if (Recorded(function, DescribeShellRecord(info, text), &result)) {
-        if (result != 0 && (info->fMask & 0x40) != 0) {
+        if (result != 0 && (info->fMask & Os::ShellMaskNoCloseProcess) != 0) {
             info->hProcess = MakeHandle(RecordingBoundary::ProcessHandle);
         }
         return static_cast<Bool>(result);
@@ -311,7 +299,7 @@ const Os::Boundary recordingBoundary = {
                 return static_cast<Os::Dword>(result);
             }
             if (const auto* path = RecordingBoundary::Current().ModuleFileNameA()) {
-                return FillModuleFileName(*path, buffer, size);
+                return Os::FillModuleFileName(*path, buffer, size);
             }
             return System().GetModuleFileNameA(module, buffer, size);
         },
@@ -322,7 +310,7 @@ const Os::Boundary recordingBoundary = {
                 return static_cast<Os::Dword>(result);
             }
             if (const auto* path = RecordingBoundary::Current().ModuleFileNameW()) {
-                return FillModuleFileName(*path, buffer, size);
+                return Os::FillModuleFileName(*path, buffer, size);
             }
             return System().GetModuleFileNameW(module, buffer, size);
         },
