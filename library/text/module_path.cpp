@@ -13,12 +13,11 @@ constexpr std::int32_t LargestPathCapacity = 65536;
 constexpr std::uint16_t Dot = 0x2E;
 constexpr std::uint32_t LongestNarrowCharacter = 4;
 
-std::uint32_t AskSystem(RawString& path, std::uint32_t size) {
-    if (path.Encoding() == RawEncoding::Wide) {
-        auto* units = const_cast<Os::WideUnit*>(path.WideText());
-        return Os::Os().GetModuleFileNameW(nullptr, units, size);
+std::uint32_t AskSystem(RawEncoding encoding, void* buffer, std::uint32_t size) {
+    if (encoding == RawEncoding::Wide) {
+        return Os::Os().GetModuleFileNameW(nullptr, static_cast<Os::WideUnit*>(buffer), size);
     }
-    return Os::Os().GetModuleFileNameA(nullptr, const_cast<char*>(path.NarrowText()), size);
+    return Os::Os().GetModuleFileNameA(nullptr, static_cast<char*>(buffer), size);
 }
 
 // Whether a count the system gave for a buffer of the size proves the path whole. The system
@@ -36,9 +35,10 @@ bool IsWhole(RawEncoding encoding, std::uint32_t count, std::uint32_t size) {
 // Asks again with a larger buffer until the path has surely fit.
 RawString AskForPath(RawEncoding encoding) {
     RawString path(encoding, ClassicPathCapacity);
-    for (;;) {
+    for (std::int32_t room = ClassicPathCapacity;; room = path.Capacity() * 2) {
+        void* buffer = path.WritableBody(room).text;
         std::uint32_t size = static_cast<std::uint32_t>(path.Capacity()) + 1;
-        std::uint32_t count = AskSystem(path, size);
+        std::uint32_t count = AskSystem(encoding, buffer, size);
         if (IsWhole(encoding, count, size)) {
             path.SetLength(static_cast<std::int32_t>(count));
             return path;
@@ -46,7 +46,6 @@ RawString AskForPath(RawEncoding encoding) {
         if (path.Capacity() >= LargestPathCapacity) {
             return RawString(encoding, 0);
         }
-        path.Body().Reserve(path.Capacity() * 2);
     }
 }
 

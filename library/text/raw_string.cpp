@@ -127,6 +127,14 @@ void RawString::SetLength(std::int32_t length) {
     }
 }
 
+RawStringBody& RawString::WritableBody(std::int32_t room) {
+    MakeWritable();
+    if (body->capacity < room) {
+        body->Reserve(room);
+    }
+    return *body;
+}
+
 void RawString::AppendIndent() {
     std::int32_t needed = Length() + 3;
     EnsureRoom(needed);

@@ -45,6 +45,11 @@ class RawString {
     void SetUnit(std::int32_t position, std::uint16_t unit);
     // Sets the length (n <= capacity) and writes a zero unit behind the text.
     void SetLength(std::int32_t length);
+    // For the writers that fill a text themselves: MakeWritable, then, when the capacity is
+    // below room, Reserve exactly room units. Units go into the body it returns beyond the
+    // length (through StoreUnit and CopyUnits, or a system call through its text), and
+    // SetLength then commits them. The body stays this handle's until the next change.
+    RawStringBody& WritableBody(std::int32_t room);
     // Appends three spaces.
     void AppendIndent();
     // Whole-text, case-sensitive equality of unit values; encodings are not compared.
@@ -61,7 +66,6 @@ class RawString {
     const char* NarrowText() const { return static_cast<const char*>(body->text); }
     const Os::WideUnit* WideText() const { return body->WideUnits(); }
     const RawStringBody& Body() const { return *body; }
-    RawStringBody& Body() { return *body; }
 
   private:
     explicit RawString(RawStringBody* body) : body(body) {}

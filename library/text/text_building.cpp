@@ -8,6 +8,8 @@ namespace {
 
 // A minus sign and the digits of any 64-bit value fit many times over.
 constexpr std::int32_t IntegerRoom = 67;
+// The digits of the largest 64-bit magnitude.
+constexpr std::int32_t LongestDecimal = 20;
 constexpr char DigitTable[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 
 // Lengths that no text can reach are refused as an allocation failure.
@@ -36,7 +38,7 @@ std::uint32_t DivideByTen(std::uint64_t& value) {
 // since the piece may be the receiver itself.
 void CopyPiece(RawString& text, const RawString& piece, std::int32_t count) {
     std::int32_t start = text.Length();
-    text.Body().CopyUnits(start, piece.Body(), {0, count});
+    text.WritableBody(start + count).CopyUnits(start, piece.Body(), {0, count});
     text.SetLength(start + count);
 }
 
@@ -45,7 +47,7 @@ void CopyPiece(RawString& text, const RawString& piece, std::int32_t count) {
 void AppendChar(RawString& text, std::uint16_t character) {
     std::int32_t needed = CheckedLength(std::int64_t{text.Length()} + 1);
     text.EnsureRoom(needed);
-    text.Body().StoreUnit(text.Length(), character);
+    text.WritableBody(needed).StoreUnit(text.Length(), character);
     text.SetLength(needed);
 }
 
@@ -57,7 +59,7 @@ void AppendRange(RawString& text, const RawString& source, RawRange range) {
     std::int32_t needed =
         CheckedLength(std::int64_t{text.Length()} + range.end - std::int64_t{range.start});
     text.EnsureRoom(needed);
-    text.Body().CopyUnits(text.Length(), source.Body(), range);
+    text.WritableBody(needed).CopyUnits(text.Length(), source.Body(), range);
     text.SetLength(needed);
 }
 
@@ -80,14 +82,11 @@ void AppendStrings(RawString& text, const RawString& s1, const RawString& s2, co
 }
 
 void AppendInteger(RawString& text, std::int64_t value) {
-    text.MakeWritable();
     std::int32_t needed = CheckedLength(std::int64_t{text.Length()} + IntegerRoom);
-    if (text.Capacity() < needed) {
-        text.Body().Reserve(needed);
-    }
+    RawStringBody& body = text.WritableBody(needed);
     std::int32_t i = text.Length();
     if (value < 0) {
-        text.Body().StoreUnit(i++, '-');
+        body.StoreUnit(i++, '-');
     }
     // Two's-complement negation, so that the most negative value gives 2^63.
     std::uint64_t magnitude =
@@ -96,7 +95,9 @@ void AppendInteger(RawString& text, std::int64_t value) {
 }
 
 std::int32_t WriteDigits(RawString& text, std::int32_t index, std::uint64_t value) {
-    RawStringBody& body = text.Body();
+    // The caller has reserved the room, so nothing is reserved here; the body is only made
+    // sure to be this handle's own.
+    RawStringBody& body = text.WritableBody(index + LongestDecimal);
     std::int32_t i = index;
     do {
         body.StoreUnit(i++, static_cast<unsigned char>(DigitTable[DivideByTen(value)]));

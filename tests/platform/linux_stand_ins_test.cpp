@@ -9,12 +9,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "platform/linux/stand_ins.h"
 #include "platform/linux/x11_display.h"
+#include "tests/support/temporary_folder.h"
 
 namespace {
 
@@ -24,31 +24,7 @@ using RawLayer::Os::Handle;
 using RawLayer::Os::InvalidFileAttributes;
 using RawLayer::Os::ShellExecuteInfoA;
 using RawLayer::Os::ShellExecuteInfoW;
-
-// A folder of its own under the system's temporary folder, removed with everything in it.
-class TemporaryFolder {
-  public:
-    TemporaryFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "velmoran.XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("no temporary folder");
-        }
-        path = pattern;
-    }
-    ~TemporaryFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-
-    std::string Make(const std::string& name, const std::string& content = "text") const {
-        std::ofstream(path + "/" + name) << content;
-        return path + "/" + name;
-    }
-
-    std::string path;
-};
+using RawLayer::Testing::TemporaryFolder;
 
 std::string ReadAll(const std::string& file) {
     std::ifstream stream(file);
@@ -74,7 +50,7 @@ struct AttributeRow {
 };
 
 std::vector<AttributeRow> AttributeRows(const TemporaryFolder& folder) {
-    std::string file = folder.Make("file.txt");
+    std::string file = folder.File("file.txt");
     std::filesystem::create_directory(folder.path + "/sub");
     return {
         {"a directory", folder.path, true, true},
@@ -112,7 +88,7 @@ TEST(linux_file_attributes_test, wide_paths_give_the_directory_bit_or_all_ones) 
     for (const AttributeRow& row : AttributeRows(folder)) {
         CheckAttributes(row, Linux::GetFileAttributesW(WideOf(row.path).c_str()));
     }
-    folder.Make("\xE6\x97\xA5\xE6\x9C\xAC.txt");  // 日本.txt, as Linux names it
+    folder.File("\xE6\x97\xA5\xE6\x9C\xAC.txt");  // 日本.txt, as Linux names it
     std::u16string japanese = WideOf(folder.path) + u"/\u65E5\u672C.txt";
     EXPECT_NE(Linux::GetFileAttributesW(japanese.c_str()), InvalidFileAttributes);
     EXPECT_EQ(Linux::GetFileAttributesW(nullptr), InvalidFileAttributes);
@@ -213,7 +189,7 @@ TEST(linux_message_box_test, on_a_desktop_the_first_dialog_tool_that_runs_shows_
         std::string log = tools.path + "/dialogs.log";
         for (const auto& [name, code] : row.tools) {
             std::string script =
-                tools.Make(name, "#!/bin/sh\nprintf '%s\\n' \"${0##*/}\" \"$@\" >> \"" + log +
+                tools.File(name, "#!/bin/sh\nprintf '%s\\n' \"${0##*/}\" \"$@\" >> \"" + log +
                                      "\"\nexit " + std::to_string(code) + "\n");
             chmod(script.c_str(), 0755);
         }
@@ -232,7 +208,7 @@ TEST(linux_message_box_test, on_a_desktop_the_first_dialog_tool_that_runs_shows_
 class FakeOpener {
   public:
     FakeOpener() : log(folder.path + "/opener.log") {
-        std::string script = folder.Make("xdg-open",
+        std::string script = folder.File("xdg-open",
                                          "#!/bin/sh\n"
                                          "printf '%s\\n' \"$PWD\" \"$@\" > \"" +
                                              log + "\"\n");
@@ -278,7 +254,7 @@ ShellExecuteInfoA NarrowRecord(const char* file, const char* directory) {
 
 TEST(linux_shell_launch_test, an_existing_file_is_given_to_the_opener_and_its_pid_comes_back) {
     FakeOpener opener;
-    std::string file = opener.folder.Make("read me.txt");
+    std::string file = opener.folder.File("read me.txt");
     std::string backslashed = Backslashed(file);
     ShellExecuteInfoA info = NarrowRecord(backslashed.c_str(), "");
 
@@ -298,7 +274,7 @@ TEST(linux_shell_launch_test, an_existing_file_is_given_to_the_opener_and_its_pi
 TEST(linux_shell_launch_test, a_relative_file_is_found_in_the_directory_the_opener_runs_in) {
     FakeOpener opener;
     std::filesystem::create_directory(opener.folder.path + "/docs");
-    opener.folder.Make("docs/a.txt");
+    opener.folder.File("docs/a.txt");
     std::string directory = Backslashed(opener.folder.path + "/docs");
     ShellExecuteInfoA info = NarrowRecord("a.txt", directory.c_str());
 
@@ -311,7 +287,7 @@ TEST(linux_shell_launch_test, a_relative_file_is_found_in_the_directory_the_open
 
 TEST(linux_shell_launch_test, environment_variables_in_the_file_are_expanded) {
     FakeOpener opener;
-    std::string file = opener.folder.Make("a.txt");
+    std::string file = opener.folder.File("a.txt");
     setenv("VELMORAN_TEST_FOLDER", opener.folder.path.c_str(), 1);
     ShellExecuteInfoA info = NarrowRecord("%VELMORAN_TEST_FOLDER%\\a.txt", "");
 
@@ -325,7 +301,7 @@ TEST(linux_shell_launch_test, environment_variables_in_the_file_are_expanded) {
 TEST(linux_shell_launch_test, what_cannot_be_opened_fails_and_starts_nothing) {
     FakeOpener opener;
     std::string missing = opener.folder.path + "/missing.txt";
-    std::string unknownVariable = "%VELMORAN_UNSET_VARIABLE%/" + opener.folder.Make("a.txt");
+    std::string unknownVariable = "%VELMORAN_UNSET_VARIABLE%/" + opener.folder.File("a.txt");
     const char* const files[] = {missing.c_str(), "", nullptr, unknownVariable.c_str()};
     for (const char* file : files) {
         SCOPED_TRACE(file != nullptr ? file : "null");
@@ -338,7 +314,7 @@ TEST(linux_shell_launch_test, what_cannot_be_opened_fails_and_starts_nothing) {
 
 TEST(linux_shell_launch_test, without_an_opener_the_launch_fails) {
     FakeOpener opener;
-    std::string file = opener.folder.Make("a.txt");
+    std::string file = opener.folder.File("a.txt");
     TemporaryFolder empty;
     setenv("PATH", empty.path.c_str(), 1);
     ShellExecuteInfoA info = NarrowRecord(file.c_str(), "");
@@ -348,7 +324,7 @@ TEST(linux_shell_launch_test, without_an_opener_the_launch_fails) {
 
 TEST(linux_shell_launch_test, the_wide_call_opens_the_same_file) {
     FakeOpener opener;
-    std::string file = opener.folder.Make("\xE6\x97\xA5.txt");  // 日.txt
+    std::string file = opener.folder.File("\xE6\x97\xA5.txt");  // 日.txt
     std::u16string wide = WideOf(opener.folder.path) + u"\\\u65E5.txt";
     ShellExecuteInfoW info{};
     info.cbSize = sizeof info;

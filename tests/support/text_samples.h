@@ -110,6 +110,12 @@ inline std::int32_t Holders(const RawString& text) {
     return text.Body().extraHolders;
 }
 
+// The body behind a handle, for the tests of the body's own operations (Reserve, Acquire, the
+// conversions, CopyUnits), which the string's operations otherwise keep to themselves.
+inline RawLayer::RawStringBody& BodyOf(RawString& text) {
+    return const_cast<RawLayer::RawStringBody&>(text.Body());
+}
+
 inline const char* EncodingName(RawEncoding encoding) {
     static const char* const names[RawEncodingCount] = {
         "AnsiCodePage",   "ShiftJis",          "Utf8", "Utf7", "EucJp",

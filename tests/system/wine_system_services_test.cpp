@@ -13,6 +13,7 @@
 #include "library/system/file_attributes.h"
 #include "library/system/raw_shell.h"
 #include "library/system/shell_launch.h"
+#include "tests/support/temporary_folder.h"
 #include "tests/support/text_samples.h"
 
 namespace {
@@ -38,44 +39,6 @@ std::u16string Units(const std::wstring& text) {
 std::wstring Directory(const std::wstring& path) {
     return path.substr(0, path.find_last_of(L'\\'));
 }
-
-// A folder of its own in the temporary folder, with an ASCII name so that both call widths
-// can reach it; removed with everything in it.
-class TemporaryFolder {
-  public:
-    TemporaryFolder() {
-        wchar_t temp[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, temp);
-        path = std::wstring(temp) + L"velmoran-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-               std::to_wstring(GetTickCount());
-        if (!CreateDirectoryW(path.c_str(), nullptr)) {
-            throw std::runtime_error("no temporary folder");
-        }
-    }
-    ~TemporaryFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(std::filesystem::path(path), ignored);
-    }
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-
-    std::wstring File(const std::wstring& name) const {
-        std::wstring file = path + L"\\" + name;
-        HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-        CloseHandle(handle);
-        return file;
-    }
-    std::wstring Folder(const std::wstring& name) const {
-        std::wstring folder = path + L"\\" + name;
-        CreateDirectoryW(folder.c_str(), nullptr);
-        return folder;
-    }
-    // The folder's path as narrow bytes; it is ASCII.
-    std::string Narrow() const { return std::string(path.begin(), path.end()); }
-
-    std::wstring path;
-};
 
 TEST(wine_file_attributes_test, ascii_paths_go_through_the_narrow_call) {
     TemporaryFolder folder;
@@ -137,14 +100,17 @@ TEST(wine_file_attributes_test, japanese_wide_and_converted_paths_go_through_the
     EXPECT_EQ(QueryFileAttributes(TextOf(utf16, RawEncoding::Utf16LittleEndian)), fileAttributes);
 }
 
-// Makes the test viewer beside this program the handler of .txt files while it lives, and
-// gives it the log to write; the previous handler comes back afterwards.
+// Makes the test viewer the handler of .txt files while it lives, and gives it the log to
+// write; the previous handler comes back afterwards.
 class TextViewerAssociation {
   public:
     explicit TextViewerAssociation(const std::wstring& log) {
         wchar_t self[MAX_PATH] = {};
         GetModuleFileNameW(nullptr, self, MAX_PATH);
-        std::wstring command = L"\"" + Directory(self) + L"\\velmoran_text_viewer.exe\" \"%1\"";
+        // Where the build put the viewer, from this program's folder.
+        std::wstring viewer =
+            (std::filesystem::path(Directory(self)) / VELMORAN_TEXT_VIEWER).lexically_normal();
+        std::wstring command = L"\"" + viewer + L"\" \"%1\"";
         LONG size = sizeof previous;
         hadPrevious = RegQueryValueW(HKEY_CLASSES_ROOT, L".txt", previous, &size) == ERROR_SUCCESS;
         Set(L".txt", className);
@@ -174,15 +140,21 @@ class TextViewerAssociation {
     bool hadPrevious = false;
 };
 
-std::wstring ReadLog(const std::wstring& log) {
+// The log's lines so far: the paths the viewer was given, in UTF-8.
+std::string ReadLog(const std::wstring& log) {
     std::ifstream stream(std::filesystem::path(log), std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
-    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
+    return std::string((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+}
+
+// A path as the viewer writes it to its log: UTF-8, then a line break.
+std::string LogLine(const std::wstring& path) {
+    std::u8string utf8 = std::filesystem::path(path).u8string();
+    return std::string(utf8.begin(), utf8.end()) + "\n";
 }
 
 // Opens the document through a RawShell the way the launcher does, waits for the viewer to
-// end, and gives back what it was started with; the handle must be closed with the object.
-std::wstring OpenAndWait(const RawString& document, const std::wstring& log) {
+// end, and gives back its log; the handle must be closed with the object.
+std::string OpenAndWait(const RawString& document, const std::wstring& log) {
     HANDLE process = nullptr;
     {
         RawShell shell(document);
@@ -190,7 +162,7 @@ std::wstring OpenAndWait(const RawString& document, const std::wstring& log) {
         process = shell.process;
         EXPECT_NE(process, NoProcess);
         if (process == NoProcess) {
-            return L"";
+            return "";
         }
         EXPECT_EQ(shell.processId, GetProcessId(process));
         EXPECT_EQ(WaitForSingleObject(process, 30000), WAIT_OBJECT_0);
@@ -210,11 +182,9 @@ TEST(wine_shell_test, a_text_file_opens_in_its_viewer_through_either_call) {
     std::wstring ascii = folder.File(L"read me.txt");
     std::wstring japanese = folder.File(nihongo + L".txt");
 
-    std::wstring seen = OpenAndWait(TextOf(folder.Narrow() + "\\read me.txt"), log);
-    EXPECT_NE(seen.find(L"\"" + ascii + L"\""), std::wstring::npos)
-        << std::string(seen.begin(), seen.end());
-    seen = OpenAndWait(WideOf(Units(japanese)), log);
-    EXPECT_NE(seen.find(L"\"" + japanese + L"\""), std::wstring::npos);
+    // A path with a blank reaches the viewer whole only when the shell quotes it.
+    EXPECT_EQ(OpenAndWait(TextOf(folder.Narrow() + "\\read me.txt"), log), LogLine(ascii));
+    EXPECT_EQ(OpenAndWait(WideOf(Units(japanese)), log), LogLine(ascii) + LogLine(japanese));
 }
 
 TEST(wine_shell_test, environment_variables_in_the_file_are_expanded) {
@@ -224,9 +194,9 @@ TEST(wine_shell_test, environment_variables_in_the_file_are_expanded) {
     std::wstring file = folder.File(L"readme.txt");
     SetEnvironmentVariableW(L"VELMORAN_TEST_FOLDER", folder.path.c_str());
 
-    std::wstring seen = OpenAndWait(TextOf("%VELMORAN_TEST_FOLDER%\\readme.txt"), log);
+    std::string seen = OpenAndWait(TextOf("%VELMORAN_TEST_FOLDER%\\readme.txt"), log);
     SetEnvironmentVariableW(L"VELMORAN_TEST_FOLDER", nullptr);
-    EXPECT_NE(seen.find(L"\"" + file + L"\""), std::wstring::npos);
+    EXPECT_EQ(seen, LogLine(file));
 }
 
 // Watches for a dialog box of this process while it lives, and closes any it finds so that

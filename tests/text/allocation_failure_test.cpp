@@ -139,7 +139,7 @@ TEST(allocation_failure_test, reserve_and_append_keep_the_old_text) {
         const char* name;
         void (*operation)(RawString&);
     } rows[] = {
-        {"Reserve", [](RawString& text) { text.Body().Reserve(50); }},
+        {"Reserve", [](RawString& text) { BodyOf(text).Reserve(50); }},
         {"EnsureRoom", [](RawString& text) { text.EnsureRoom(30); }},
         {"AppendIndent", [](RawString& text) { text.AppendIndent(); }},
     };
@@ -181,7 +181,7 @@ TEST(allocation_failure_test, a_failed_conversion_keeps_the_body_text) {
         RawString text = row.make();
         Snapshot before = Take(text);
 
-        int points = ForEachAllocationFailure([&] { row.convert(text.Body()); },
+        int points = ForEachAllocationFailure([&] { row.convert(BodyOf(text)); },
                                               [&] { ExpectUnchanged(before, text); });
 
         EXPECT_EQ(points, 1);

@@ -104,8 +104,8 @@ TEST(conversion_test, converting_a_body_replaces_its_text_without_touching_lock_
     Calls calls;
     {
         RecordingBoundary os;
-        text.Body().ConvertToWide();
-        text.Body().ConvertToNarrow(RawEncoding::Utf16BigEndian);
+        BodyOf(text).ConvertToWide();
+        BodyOf(text).ConvertToNarrow(RawEncoding::Utf16BigEndian);
         calls = os.CallsWithLocks();
     }
     EXPECT_EQ(calls, Calls{}) << "UTF-16 bytes never go through the system";
@@ -116,7 +116,7 @@ TEST(conversion_test, converting_a_body_replaces_its_text_without_touching_lock_
 TEST(conversion_test, converting_a_literal_or_borrowed_body_leaves_its_text_in_place) {
     char borrowed[] = {'\0', 'x'};
     RawString view = RawString::Borrow(borrowed, 2, RawEncoding::Utf16BigEndian);
-    view.Body().ConvertToWide();
+    BodyOf(view).ConvertToWide();
     EXPECT_EQ(UnitsOf(view), u"x");
     ExpectExactConversion(view, RawEncoding::Wide);
     EXPECT_EQ(borrowed[1], 'x');

@@ -127,7 +127,7 @@ const StorageRow storageRows[] = {
     {"reserve on an empty text",
      [] {
          RawString text;
-         text.Body().Reserve(4);
+         BodyOf(text).Reserve(4);
          return text;
      },
      RawStorageKind::Owned, RawEncoding::ShiftJis, 0, 4},
@@ -164,11 +164,11 @@ TEST(raw_string_test, reserve_moves_the_text_even_to_the_same_capacity) {
         SCOPED_TRACE(EncodingName(encoding));
         RawString text = encoding == RawEncoding::Wide ? WideOf(u"\x4142\x4344") : TextOf("AB");
         std::u16string units = UnitsOf(text);
-        text.Body().Reserve(text.Capacity());
+        BodyOf(text).Reserve(text.Capacity());
         const void* moved = text.Text();
-        text.Body().Reserve(text.Capacity());
+        BodyOf(text).Reserve(text.Capacity());
         EXPECT_NE(text.Text(), moved);
-        text.Body().Reserve(2);
+        BodyOf(text).Reserve(2);
         EXPECT_EQ(text.Capacity(), 2);
         EXPECT_EQ(UnitsOf(text), units) << "every byte of every unit is kept";
         EXPECT_EQ(UnitBehind(text), 0);
@@ -179,7 +179,7 @@ TEST(raw_string_test, reserve_moves_the_text_even_to_the_same_capacity) {
 TEST(raw_string_test, reserve_on_a_borrowed_view_copies_without_freeing_the_view) {
     char buffer[] = {'x', 'y', 'z'};
     RawString view = RawString::Borrow(buffer, 3, RawEncoding::ShiftJis);
-    view.Body().Reserve(5);
+    BodyOf(view).Reserve(5);
     buffer[0] = 'q';
     EXPECT_EQ(BytesOf(view), "xyz");
     EXPECT_EQ(view.Body().storage, RawStorageKind::Owned);
@@ -402,7 +402,7 @@ TEST(raw_string_test, copy_units_copies_the_range_and_returns_the_index_after_it
     for (const auto& row : rows) {
         SCOPED_TRACE(std::to_string(row.range.start) + ".." + std::to_string(row.range.end));
         RawString target = WideOf(u"-----");
-        std::int32_t returned = target.Body().CopyUnits(1, source.Body(), row.range);
+        std::int32_t returned = BodyOf(target).CopyUnits(1, source.Body(), row.range);
         EXPECT_EQ(returned, row.returned);
         EXPECT_EQ(target.Length(), 5) << "the length is the caller's";
         EXPECT_EQ(UnitsOf(target).substr(0, row.target.size()), row.target);
@@ -494,7 +494,7 @@ TEST(raw_string_test, range_constructor_into_another_encoding_converts_the_range
 TEST(raw_string_test, acquiring_a_borrowed_body_copies_it_into_an_owned_one) {
     char buffer[] = "borrowed";
     RawString view = RawString::Borrow(buffer, 8, RawEncoding::ShiftJis);
-    RawStringBody* acquired = view.Body().Acquire(RawEncoding::ShiftJis);
+    RawStringBody* acquired = BodyOf(view).Acquire(RawEncoding::ShiftJis);
     EXPECT_NE(acquired, &view.Body());
     EXPECT_EQ(acquired->storage, RawStorageKind::Owned);
     EXPECT_EQ(acquired->capacity, GrowthCapacity(8));
@@ -508,7 +508,7 @@ TEST(raw_string_test, acquiring_a_borrowed_body_copies_it_into_an_owned_one) {
 
 TEST(raw_string_test, acquiring_a_literal_in_its_own_encoding_shares_it) {
     RawString literal = RawString::FromLiteral(literalText);
-    RawStringBody* acquired = literal.Body().Acquire(RawEncoding::ShiftJis);
+    RawStringBody* acquired = BodyOf(literal).Acquire(RawEncoding::ShiftJis);
     EXPECT_EQ(acquired, &literal.Body());
     EXPECT_EQ(Holders(literal), 1);
     acquired->Release();
@@ -517,7 +517,7 @@ TEST(raw_string_test, acquiring_a_literal_in_its_own_encoding_shares_it) {
 
 TEST(raw_string_test, acquiring_in_another_encoding_converts_and_leaves_the_count) {
     RawString literal = RawString::FromLiteral("AB");
-    RawStringBody* acquired = literal.Body().Acquire(RawEncoding::Utf16BigEndian);
+    RawStringBody* acquired = BodyOf(literal).Acquire(RawEncoding::Utf16BigEndian);
     EXPECT_NE(acquired, &literal.Body());
     EXPECT_EQ(acquired->storage, RawStorageKind::Owned);
     EXPECT_EQ(acquired->encoding, RawEncoding::Utf16BigEndian);

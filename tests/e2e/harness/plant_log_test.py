@@ -12,7 +12,7 @@ PROGRAM = PureWindowsPath("C:/e2e/c1/app/Velmoran.exe")
 LOG = (
     "C:\\e2e\\c1\\app\\VERSION.dll\tC:\\E2E\\C1\\APP\\velmoran.exe\n"
     "C:\\e2e\\c1\\app\\zlib1.dll\tC:\\e2e\\c1\\app\\Velmoran.exe\n"
-    "C:\\e2e\\c1\\app\\uxtheme.dll\tC:\\e2e\\tools\\e2e_viewer.exe\n"
+    "C:\\e2e\\c1\\app\\uxtheme.dll\tC:\\e2e\\tools\\velmoran_text_viewer.exe\n"
     "C:\\e2e\\c1\\app\\dwmapi.dll\tC:\\e2e\\c1\\other\\Velmoran.exe\n"
 )
 
@@ -32,7 +32,7 @@ class PlantLogTest(unittest.TestCase):
         self.assertEqual(outcome.plants_ran, ["version", "zlib1"])
         self.assertEqual(
             outcome.plants_elsewhere,
-            [("uxtheme", "C:\\e2e\\tools\\e2e_viewer.exe"),
+            [("uxtheme", "C:\\e2e\\tools\\velmoran_text_viewer.exe"),
              ("dwmapi", "C:\\e2e\\c1\\other\\Velmoran.exe")],
         )
 

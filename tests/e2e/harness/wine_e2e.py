@@ -7,9 +7,9 @@ of the prefix's C: drive (under the name and folder it asks for, with a read-me,
 or other files beside it if it asks), starts it with its exact raw command line and the
 environment it asks for through e2e_launch.exe, reads and closes its message boxes, and then
 compares what was seen with the row: the calls the program made from its own image (Wine's
-relay trace), the boxes, the files the shell opened (through e2e_viewer.exe, the prefix's .txt
-handler), which planted DLLs ran in the program's process, and the exit code. --loaded
-prints every DLL each program loaded, the list to review planted_dlls.py against.
+relay trace), the boxes, the files the shell opened (through velmoran_text_viewer.exe, the
+prefix's .txt handler), which planted DLLs ran in the program's process, and the exit code.
+--loaded prints every DLL each program loaded, the list to review planted_dlls.py against.
 
 The cases run inside the Wine session of scripts/wine-session.sh (WINEPREFIX and DISPLAY set);
 started outside one, this script opens its own. Each case sets its locale for its own
@@ -66,7 +66,7 @@ README = "ReadMe_Velmoran.txt"
 PLANT = "plant.dll"  # fixtures/plant.cpp, copied under each planted name
 PLANT_LOG = "plants.log"  # what the plants write beside themselves
 ROOT = PureWindowsPath("C:/e2e")  # short, so that paths in the trace are not cut off
-VIEWER = ROOT / "tools" / "e2e_viewer.exe"
+VIEWER = ROOT / "tools" / "velmoran_text_viewer.exe"
 
 
 @dataclasses.dataclass
@@ -178,7 +178,7 @@ class Session:
                 raise RuntimeError("locale %s is not generated; run scripts/setup.sh" % locale)
         tools = self.to_unix(VIEWER.parent)
         tools.mkdir(parents=True, exist_ok=True)
-        shutil.copy2(self.find("e2e_viewer.exe"), tools / "e2e_viewer.exe")
+        shutil.copy2(self.find(VIEWER.name), tools / VIEWER.name)
         registry = tools / "e2e.reg"
         registry.write_text(_registry_settings(), encoding="ascii", newline="\r\n")
         regedit = ["wine", "regedit", "/S", str(self.to_windows(registry))]
@@ -226,7 +226,7 @@ class Session:
         line = ("a:" + case.line.hex()) if narrow else ("w:" + _hex(case.line))
         child_environment = {
             "WINEDEBUG": "+pid,+relay,+exec,+loaddll",
-            "VELMORAN_E2E_VIEWER_LOG": str(self.to_windows(logs["opened"])),
+            "VELMORAN_VIEWER_LOG": str(self.to_windows(logs["opened"])),
             "VELMORAN_E2E_ECHO_LOG": str(self.to_windows(logs["echo"])),
         }
         command = ["wine", str(self.find("e2e_launch.exe")), _hex(self.to_windows(logs["report"])),

@@ -1,6 +1,6 @@
-// e2e_viewer: the prefix's handler for .txt files. It appends the path the shell gave it, as
-// one UTF-8 line, to the file named by VELMORAN_E2E_VIEWER_LOG and exits, so that a test can
-// tell which file a program opened without a real viewer window.
+// velmoran_text_viewer: the .txt handler that the Wine tests register. It appends the path the
+// shell gave it, as one UTF-8 line, to the file named by VELMORAN_VIEWER_LOG and exits, so that
+// a test can tell which file was opened without a real viewer window.
 
 #include <windows.h>
 
@@ -22,7 +22,7 @@ std::string Utf8(const wchar_t* text) {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     wchar_t logPath[MAX_PATH * 2];
-    DWORD found = GetEnvironmentVariableW(L"VELMORAN_E2E_VIEWER_LOG", logPath, MAX_PATH * 2);
+    DWORD found = GetEnvironmentVariableW(L"VELMORAN_VIEWER_LOG", logPath, MAX_PATH * 2);
     int count = 0;
     LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
     if (found == 0 || found >= MAX_PATH * 2 || arguments == nullptr) {

@@ -1,3 +1,7 @@
+// The rules that read a text by its encoding: which encoding a literal is written in
+// (literal_encoding), how many units a character takes (character_width), and which width a
+// call over several texts takes (call_width).
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -24,7 +28,7 @@ RawEncoding Detect(const std::string& bytes) {
     return RawLayer::DetectLiteralEncoding(exact.data(), static_cast<std::uint32_t>(exact.size()));
 }
 
-TEST(text_classification_test, literal_bytes_are_classified_as_shift_jis_or_utf8) {
+TEST(encoding_rules_test, literal_bytes_are_classified_as_shift_jis_or_utf8) {
     const struct {
         const char* name;
         std::string bytes;
@@ -60,7 +64,7 @@ std::string Text(const char* bytes, std::size_t length) {
     return std::string(bytes, length);
 }
 
-TEST(text_classification_test, trail_unit_count_follows_each_encoding) {
+TEST(encoding_rules_test, trail_unit_count_follows_each_encoding) {
     const TrailRow rows[] = {
         {RawEncoding::Wide, Text("\x00\xD8\x00\xDC", 4), 0, 1},
         {RawEncoding::Wide, Text("\x00\xD8", 2), 0, 0},
@@ -171,7 +175,7 @@ std::vector<RawString> SamplesOf(Class value) {
     return samples;
 }
 
-TEST(text_classification_test, two_texts_choose_the_call_width_by_their_classes) {
+TEST(encoding_rules_test, two_texts_choose_the_call_width_by_their_classes) {
     const struct {
         Class first;
         Class second;
@@ -200,7 +204,7 @@ TEST(text_classification_test, two_texts_choose_the_call_width_by_their_classes)
     }
 }
 
-TEST(text_classification_test, three_texts_choose_the_call_width_by_the_same_rule) {
+TEST(encoding_rules_test, three_texts_choose_the_call_width_by_the_same_rule) {
     const struct {
         Class first;
         Class second;
@@ -227,7 +231,7 @@ TEST(text_classification_test, three_texts_choose_the_call_width_by_the_same_rul
     }
 }
 
-TEST(text_classification_test, a_text_that_needs_conversion_decides_in_any_position) {
+TEST(encoding_rules_test, a_text_that_needs_conversion_decides_in_any_position) {
     const struct {
         const char* name;
         RawString (*make)();
