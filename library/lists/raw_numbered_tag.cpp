@@ -11,8 +11,7 @@ RawNumberedTag::RawNumberedTag() : prefix(PositionalPrefixText()) {
 
 const RawString& RawNumberedTag::Make(std::int32_t n) {
     std::int32_t prefixLength = prefix.Length();
-    tag.EnsureRoom(prefixLength);
-    tag.WritableBody(prefixLength).CopyUnits(0, prefix.Body(), {0, prefixLength});
+    tag.EnsureRoom(prefixLength).CopyUnits(0, prefix.Body(), {0, prefixLength});
     tag.SetLength(prefixLength);
     const RawString& none = EmptyText();
     AppendStrings(tag, separator, none, none, none, none);

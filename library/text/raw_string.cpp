@@ -106,11 +106,12 @@ void RawString::MakeWritable() {
     }
 }
 
-void RawString::EnsureRoom(std::int32_t needed) {
+RawStringBody& RawString::EnsureRoom(std::int32_t needed) {
     MakeWritable();
     if (body->capacity < needed) {
         body->Reserve(GrowthCapacity(needed));
     }
+    return *body;
 }
 
 void RawString::SetUnit(std::int32_t position, std::uint16_t unit) {

@@ -40,8 +40,9 @@ class RawString {
 
     // Afterwards this handle is the only holder of a body whose text it may change.
     void MakeWritable();
-    // Room for a text of n units, grown by the growth rule when short.
-    void EnsureRoom(std::int32_t needed);
+    // Room for a text of n units, grown by the growth rule when short; returns the body to
+    // write into, as WritableBody does.
+    RawStringBody& EnsureRoom(std::int32_t needed);
     void SetUnit(std::int32_t position, std::uint16_t unit);
     // Sets the length (n <= capacity) and writes a zero unit behind the text.
     void SetLength(std::int32_t length);

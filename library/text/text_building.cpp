@@ -46,8 +46,7 @@ void CopyPiece(RawString& text, const RawString& piece, std::int32_t count) {
 
 void AppendChar(RawString& text, std::uint16_t character) {
     std::int32_t needed = CheckedLength(std::int64_t{text.Length()} + 1);
-    text.EnsureRoom(needed);
-    text.WritableBody(needed).StoreUnit(text.Length(), character);
+    text.EnsureRoom(needed).StoreUnit(text.Length(), character);
     text.SetLength(needed);
 }
 
@@ -58,8 +57,7 @@ void AppendRange(RawString& text, const RawString& source, RawRange range) {
     }
     std::int32_t needed =
         CheckedLength(std::int64_t{text.Length()} + range.end - std::int64_t{range.start});
-    text.EnsureRoom(needed);
-    text.WritableBody(needed).CopyUnits(text.Length(), source.Body(), range);
+    text.EnsureRoom(needed).CopyUnits(text.Length(), source.Body(), range);
     text.SetLength(needed);
 }
 
