@@ -5,7 +5,8 @@
 
 namespace RawLayer {
 
-RawListBody::RawListBody(Allocator* allocator) : core(RawListCore::New()), allocator(allocator) {}
+RawListBody::RawListBody(Allocator* unitAllocator)
+    : core(RawListCore::New()), allocator(unitAllocator) {}
 
 void RawListBody::AppendPayload(void* unit) {
     auto* node = new RawListNode{core->sentinel.prev, &core->sentinel, unit};

@@ -11,7 +11,8 @@ class RawParameterParser {
   public:
     // Neither is owned. flags is an array of the options that never take a value, ended by
     // its first empty element.
-    RawParameterParser(RawParameterList* list, const RawString* flags) : list(list), flags(flags) {}
+    RawParameterParser(RawParameterList* target, const RawString* valueLess)
+        : list(target), flags(valueLess) {}
 
     // Appends one unit per option or positional argument, in order of appearance, and
     // leaves the list comparing tags exactly. Positional numbers start at 1 in every call.

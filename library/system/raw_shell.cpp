@@ -5,10 +5,10 @@
 
 namespace RawLayer {
 
-RawShell::RawShell(const RawString& file)
+RawShell::RawShell(const RawString& document)
     : process(NoProcess),
       processId(0),
-      file(file),
+      file(document),
       showCommand(ShowNormal),
       mask(ExpandingLaunch) {}
 

@@ -69,7 +69,7 @@ class RawString {
     const RawStringBody& Body() const { return *body; }
 
   private:
-    explicit RawString(RawStringBody* body) : body(body) {}
+    explicit RawString(RawStringBody* adopted) : body(adopted) {}
 
     RawStringBody* body;
 };

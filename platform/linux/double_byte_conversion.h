@@ -114,7 +114,7 @@ class DoubleByteTable {
 
     // The unit of a lead byte and the byte after it.
     WideUnit Pair(unsigned char lead, unsigned char trail) const {
-        return pairs[lead << 8 | trail];
+        return pairs[static_cast<std::size_t>(lead) << 8 | trail];
     }
 
     // The bytes of one unit: 1 or 2, or 0 when the unit has no mapping.
