@@ -37,6 +37,6 @@ for seeds in fuzz/corpus/*/; do
     fi
     # A forked run prints no final stats of its own, only its workers' running total.
     runs=$(sed -n -e 's/^stat::number_of_executed_units: *//p' -e 's/^#\([0-9]*\): cov:.*/\1/p' \
-        -e 's/^INFO: fuzzed for \([0-9]*\) iterations.*/\1/p' "$log" | tail -n 1)
+        "$log" | tail -n 1)
     echo "${target}_fuzz: ${runs:-?} executions in $(($(date +%s) - start)) s, no finding"
 done
