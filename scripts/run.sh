@@ -1,15 +1,24 @@
 #!/usr/bin/env bash
 # Builds only the program it runs and runs it with the given arguments: the native velmoran by
-# default, or with --wine the shipped Velmoran.exe under Wine.
+# default, or with --wine Velmoran.exe under Wine: the shipped 32-bit program where this machine
+# can start 32-bit programs, else the same program built for 64-bit Windows, under wine64.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh
 if [ "${1:-}" = "--wine" ]; then
     shift
-    cmake --preset windows >/dev/null
-    cmake --build --preset windows --target Velmoran
-    program=(scripts/wine-run.sh build/windows/shipped/launcher/Velmoran.exe)
+    source scripts/wine-arches.sh
+    case "$(wine_arches | head -n 1)" in
+        win32) preset=windows what="the shipped 32-bit Velmoran.exe, under Wine" ;;
+        win64) preset=windows-x64 what="the 64-bit Velmoran.exe, under wine64: this machine
+cannot start 32-bit programs" ;;
+        *) echo "run.sh: Wine cannot start here, neither 32-bit nor 64-bit programs" >&2; exit 1 ;;
+    esac
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" --target Velmoran
+    echo "Running $what" >&2
+    program=(scripts/wine-run.sh "build/$preset/shipped/launcher/Velmoran.exe")
 else
     cmake --preset native >/dev/null
     cmake --build --preset native --target Velmoran

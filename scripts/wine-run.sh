@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Runs one Windows program under Wine: in the session of scripts/wine-session.sh when one is
-# active, otherwise in a session of its own.
+# active, otherwise in a session of its own, of the architecture the program is built for.
 set -euo pipefail
 if [ -z "${WINEPREFIX:-}" ] || [ -z "${DISPLAY:-}" ]; then
-    exec "$(dirname "$0")/wine-session.sh" "$0" "$@"
+    source "$(dirname "$0")/wine-arches.sh"
+    VELMORAN_WINE_ARCH=$(pe_wine_arch "$1") exec "$(dirname "$0")/wine-session.sh" "$0" "$@"
 fi
 
 # A crash of the program itself ends it with a Windows exception code. A Unix segmentation

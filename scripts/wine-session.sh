@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# wine-session.sh COMMAND...: runs COMMAND with a throwaway 32-bit Wine prefix, its own
-# wineserver and an Xvfb display, then stops them and removes the prefix. Wine's background
+# wine-session.sh COMMAND...: runs COMMAND with a throwaway Wine prefix, its own wineserver and
+# an Xvfb display, then stops them and removes the prefix. VELMORAN_WINE_ARCH chooses the
+# prefix: win32 (the default, for the program that ships) or win64. Wine's background
 # processes inherit the output of the command that starts them, so they are started here
 # with their output sent to files: a pipe held open by them would never close.
 set -euo pipefail
 
+source "$(dirname "$0")/wine-arches.sh"
+arch=${VELMORAN_WINE_ARCH:-win32}
+loader=$(wine_loader "$arch")
 root=$(mktemp -d "${TMPDIR:-/tmp}/velmoran-wine.XXXXXX")
-export WINEPREFIX="$root/prefix" WINEARCH=win32 WINEDEBUG=-all
+export WINEPREFIX="$root/prefix" WINEARCH=$arch WINEDEBUG=-all
 export LANG="${VELMORAN_WINE_LOCALE:-en_US.UTF-8}"
 # With dbus-x11 installed, Wine programs given a display but no session bus autolaunch one,
 # which outlives the session and holds its output open: a bus address where none listens
@@ -24,6 +28,16 @@ cleanup() {
 # Set before anything is started, so that whatever fails next leaves nothing behind.
 trap cleanup EXIT
 
+# Debian's wine command takes the 32-bit loader whenever it is installed, even where the kernel
+# cannot start it. Within the session, wine is the loader of the session's architecture, for
+# the tests' own calls and for Wine's when it starts a program.
+# The loader finds its companions by the name it was started under, so it is started under its
+# own.
+mkdir "$root/bin"
+printf '#!/bin/sh\nexec %s "$@"\n' "$loader" >"$root/bin/wine"
+chmod +x "$root/bin/wine"
+export PATH="$root/bin:$PATH" WINELOADER="$loader"
+
 # Xvfb picks a free display itself and tells its number, so parallel sessions never collide.
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$root/display" >"$root/xvfb.log" 2>&1 &
 xvfb=$!
@@ -40,7 +54,7 @@ export DISPLAY=":$(tr -d '[:space:]' <"$root/display")"
 
 mkdir -p "$WINEPREFIX"
 wineserver -p >"$root/wineserver.log" 2>&1
-wineboot -i >"$root/wineboot.log" 2>&1
+wine wineboot -i >"$root/wineboot.log" 2>&1
 # Without a window manager, closing a window waits for one; unmanaged windows close at once.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$root/wineboot.log" 2>&1
 

@@ -9,8 +9,12 @@ namespace RawLayer {
 namespace {
 
 #ifdef _WIN32
-static_assert(sizeof(Os::ShellExecuteInfoA) == 60 && sizeof(Os::ShellExecuteInfoW) == 60,
-              "the 32-bit execution record");
+// The record the system reads: 60 bytes on 32-bit Windows, 112 with 64-bit pointers and their
+// padding.
+constexpr std::size_t ExecutionRecordSize = sizeof(void*) == 4 ? 60 : 112;
+static_assert(sizeof(Os::ShellExecuteInfoA) == ExecutionRecordSize &&
+                  sizeof(Os::ShellExecuteInfoW) == ExecutionRecordSize,
+              "the system's execution record");
 #endif
 
 template <typename CallText, typename Info>

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -196,8 +197,12 @@ TEST(shell_launch_test, texts_converted_through_code_pages_reach_the_wide_call_e
 
 TEST(shell_launch_test, the_record_has_the_size_of_the_platforms_layout) {
 #ifdef _WIN32
-    EXPECT_EQ(sizeof(RawLayer::Os::ShellExecuteInfoA), 60u);
-    EXPECT_EQ(sizeof(RawLayer::Os::ShellExecuteInfoW), 60u);
+    // 32-bit: 60 bytes, the process handle last at 56. 64-bit: pointers of 8 bytes, each
+    // aligned, so the handle lies at 104 of 112.
+    const bool wide = sizeof(void*) == 8;
+    EXPECT_EQ(sizeof(RawLayer::Os::ShellExecuteInfoA), wide ? 112u : 60u);
+    EXPECT_EQ(sizeof(RawLayer::Os::ShellExecuteInfoW), wide ? 112u : 60u);
+    EXPECT_EQ(offsetof(RawLayer::Os::ShellExecuteInfoW, hProcess), wide ? 104u : 56u);
 #endif
     RecordingBoundary os;
     os.Program("ShellExecuteExA", 0);

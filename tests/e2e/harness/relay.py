@@ -25,6 +25,12 @@ An argument is a hex number, a narrow "text" or a wide L"text" in Wine's quoting
 part may be left out. Module names compare without regard to case. One-byte BOOLEAN
 arguments and results (see BOOLEANS) are compared by their low byte only, since the trace
 shows the whole slot and the upper bytes hold whatever the register held.
+
+A 64-bit program's trace shows each slot as a whole 64-bit register, and addresses with up to
+16 digits. A 32-bit argument's upper half is then whatever the register held (a BOOL TRUE
+seen as 1300000001), so every number compares by its low 32 bits: the tables are written as
+the 32-bit program passes its arguments, and a pseudo-handle such as ffffffff, which the
+64-bit system widens to ffffffffffffffff, still matches.
 """
 
 from __future__ import annotations
@@ -189,11 +195,11 @@ def _relay_arguments(text: str) -> list:
 
 _CALL = re.compile(
     r"^(?P<pid>[0-9a-f]+):(?P<tid>[0-9a-f]+):Call (?P<module>\w+)\.(?P<function>\w+)"
-    r"\((?P<args>.*)\) ret=(?P<caller>[0-9a-f]{8})$"
+    r"\((?P<args>.*)\) ret=(?P<caller>[0-9a-f]{8,16})$"
 )
 _RET = re.compile(
     r"^(?P<pid>[0-9a-f]+):(?P<tid>[0-9a-f]+):Ret  (?P<module>\w+)\.(?P<function>\w+)\(\)"
-    r" retval=(?P<value>[0-9a-f]{8}) ret=(?P<caller>[0-9a-f]{8})$"
+    r" retval=(?P<value>[0-9a-f]{8,16}) ret=(?P<caller>[0-9a-f]{8,16})$"
 )
 _EXEC = re.compile(
     r"^(?P<pid>[0-9a-f]+):(?P<tid>[0-9a-f]+):trace:exec:SHELL_execute mask=(?P<rest>.*)$"
@@ -326,11 +332,10 @@ def call_matches(expected: Call, observed: Call) -> bool:
         if isinstance(want, Text):
             if not _text_matches(want, got):
                 return False
-        elif index in booleans:
-            if (want & 0xFF) != (got & 0xFF):
+        else:
+            mask = 0xFF if index in booleans else 0xFFFFFFFF
+            if (want & mask) != (got & mask):
                 return False
-        elif want != got:
-            return False
     if expected.result is None or expected.result is ANY:
         return True
     if observed.result is None:

@@ -85,6 +85,34 @@ class ParseTraceTest(unittest.TestCase):
         self.assertEqual(str(own_calls()[3]), "powrprof.SetSuspendState(01, 00, 00) = 01")
 
 
+# A 64-bit program's trace: 16-digit addresses, and 32-bit arguments in whole registers.
+WIDE_TRACE = r"""
+0050:0054:Call advapi32.OpenProcessToken(ffffffffffffffff,00000028,0021fbd8) ret=0000000140001a2b
+0050:0054:Ret  advapi32.OpenProcessToken() retval=00000001 ret=0000000140001a2b
+0050:0054:Call advapi32.InitiateSystemShutdownExA(00000000,00000000,00000000,00000000,1300000001,200000001) ret=0000000140001b00
+0050:0054:Ret  advapi32.InitiateSystemShutdownExA() retval=0000000000000001 ret=0000000140001b00
+0050:0054:Call user32.ExitWindowsEx(00000000,00000000) ret=0000000170001000
+""".strip().splitlines()
+
+
+class WideTraceTest(unittest.TestCase):
+    CASES = [
+        # (expected, index of the observed call, matches)
+        ("advapi32.OpenProcessToken(ffffffff, 00000028, *) = 00000001", 0, True),
+        ("advapi32.OpenProcessToken(fffffffe, 00000028, *) = 00000001", 0, False),
+        ("advapi32.InitiateSystemShutdownExA(0, 0, 0, 0, 1, 1) = 1", 1, True),
+        ("advapi32.InitiateSystemShutdownExA(0, 0, 0, 1, 1, 1) = 1", 1, False),
+    ]
+
+    def test_table(self):
+        calls = relay.calls_from_image(relay.parse_trace(WIDE_TRACE), 0x50, 0x140000000, 0x10000)
+        self.assertEqual([c.function for c in calls], ["OpenProcessToken", "InitiateSystemShutdownExA"])
+        for expected, index, matches in self.CASES:
+            with self.subTest(expected=expected):
+                expected_call = relay.parse_expected(expected)
+                self.assertEqual(relay.call_matches(expected_call, calls[index]), matches)
+
+
 class DllLoadsTest(unittest.TestCase):
     def test_keeps_one_process_loads_with_their_paths_and_kinds(self):
         self.assertEqual(

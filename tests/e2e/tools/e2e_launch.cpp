@@ -23,6 +23,7 @@
 #include <windows.h>
 #include <winternl.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -157,14 +158,17 @@ bool FindImage(HANDLE process, std::uintptr_t& base, std::uint32_t& size) {
                got == length;
     };
     void* imageBase = nullptr;
-    // ImageBaseAddress follows four flag bytes and the Mutant handle in a 32-bit PEB.
-    if (!read(reinterpret_cast<std::uintptr_t>(basic.PebBaseAddress) + 8, &imageBase,
+    // ImageBaseAddress is the second pointer after the PEB's four flag bytes (the first is the
+    // Mutant handle): at 8 in a 32-bit PEB, at 16 in a 64-bit one. The launcher is built for
+    // the architecture of the programs it starts, so its own PEB layout is theirs.
+    const std::uintptr_t imageBaseOffset = offsetof(PEB, Reserved3) + sizeof(void*);
+    if (!read(reinterpret_cast<std::uintptr_t>(basic.PebBaseAddress) + imageBaseOffset, &imageBase,
               sizeof imageBase)) {
         return false;
     }
     base = reinterpret_cast<std::uintptr_t>(imageBase);
     IMAGE_DOS_HEADER dos{};
-    IMAGE_NT_HEADERS32 nt{};
+    IMAGE_NT_HEADERS nt{};
     if (!read(base, &dos, sizeof dos) || !read(base + dos.e_lfanew, &nt, sizeof nt)) {
         return false;
     }
@@ -295,8 +299,9 @@ int Launch(int argc, char** argv) {
     std::uintptr_t base = 0;
     std::uint32_t size = 0;
     if (FindImage(process.Get(), base, size)) {
-        char image[40];
-        snprintf(image, sizeof image, "image %08lx %08lx", static_cast<unsigned long>(base),
+        // A long holds 32 bits on Windows, even in a 64-bit program.
+        char image[48];
+        snprintf(image, sizeof image, "image %08llx %08lx", static_cast<unsigned long long>(base),
                  static_cast<unsigned long>(size));
         report.Line(image);
     }

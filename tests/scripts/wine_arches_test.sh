@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# The check of which Wine architectures a machine can run, against stand-in loaders: one that
+# starts, and one that the kernel refuses as a machine running 64-bit code only refuses the
+# 32-bit loader ("Exec format error"). Also the architecture read from a program's PE header.
+set -euo pipefail
+source "$(dirname "$0")/../../scripts/wine-arches.sh"
+
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
+printf '#!/bin/sh\necho wine-8.0\n' >"$root/starts"
+# An ELF header the kernel cannot load, with a NUL byte so that no shell takes it for a script.
+printf '\177ELF\001\001\001\000garbage' >"$root/refused"
+chmod +x "$root/starts" "$root/refused"
+
+failures=0
+check() {
+    local what=$1 expected=$2 actual=$3
+    if [ "$actual" != "$expected" ]; then
+        echo "FAIL $what: got '$actual', expected '$expected'"
+        failures=$((failures + 1))
+    fi
+}
+
+# 32-bit loader, 64-bit loader, VELMORAN_WINE_ARCHES, what the machine can run.
+rows=(
+    "starts starts - win32,win64"
+    "refused starts - win64"
+    "starts starts win64 win64"
+    "refused refused - "
+    "starts missing - win32"
+)
+for row in "${rows[@]}"; do
+    read -r loader32 loader64 chosen expected <<<"$row"
+    loaders="$root/loaders-$loader32-$loader64"
+    mkdir -p "$loaders"
+    ln -sf "$root/$loader32" "$loaders/wine"
+    [ "$loader64" = missing ] || ln -sf "$root/$loader64" "$loaders/wine64"
+    if [ "$chosen" = - ]; then unset VELMORAN_WINE_ARCHES; else export VELMORAN_WINE_ARCHES=$chosen; fi
+    actual=$(VELMORAN_WINE_LOADERS=$loaders wine_arches | paste -sd, -)
+    check "wine_arches with $row" "${expected:-}" "$actual"
+done
+
+# A PE header at 0x40: "PE\0\0", then the machine field.
+for row in "4c01 win32" "6486 win64"; do
+    read -r machine expected <<<"$row"
+    program="$root/program-$machine.exe"
+    { printf 'MZ%058d' 0; printf '\100\000\000\000PE\000\000'; printf "\\x${machine:0:2}\\x${machine:2:2}"; } >"$program"
+    check "pe_wine_arch of machine $machine" "$expected" "$(pe_wine_arch "$program")"
+done
+
+echo "$(( ${#rows[@]} + 2 - failures )) passed, $failures failed"
+[ "$failures" -eq 0 ]
