@@ -5,10 +5,8 @@
 namespace Velmoran {
 namespace {
 
-constexpr std::uint32_t JapaneseCodePage = 932;
-
 bool IsJapaneseSystem() {
-    return RawLayer::Os::Os().GetACP() == JapaneseCodePage;
+    return RawLayer::Os::Os().GetACP() == RawLayer::Os::CpShiftJis;
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "library/text/path.h"
 #include "library/text/text_building.h"
 #include "platform/os_types.h"
+#include "platform/os_values.h"
 
 namespace Velmoran {
 namespace {

@@ -7,26 +7,26 @@ namespace {
 
 using RawLayer::Os::Os;
 
-using RawLayer::Os::BroadcastWindow;
+using RawLayer::Os::EwxLogOff;
+using RawLayer::Os::HwndBroadcast;
 using RawLayer::Os::MonitorOff;
-using RawLayer::Os::MonitorPower;
-using RawLayer::Os::StartScreenSaver;
-using RawLayer::Os::SystemCommandMessage;
+using RawLayer::Os::ScMonitorPower;
+using RawLayer::Os::ScScreenSave;
+using RawLayer::Os::SePrivilegeEnabled;
+using RawLayer::Os::SeShutdownName;
+using RawLayer::Os::ShtdnReasonMajorOther;
+using RawLayer::Os::ShtdnReasonMinorMaintenance;
+using RawLayer::Os::TokenAdjustPrivileges;
+using RawLayer::Os::TokenQuery;
+using RawLayer::Os::WmSysCommand;
 
-constexpr std::uint32_t TokenAdjustAndQuery = 0x28;
-constexpr std::uint32_t PrivilegeEnabled = 0x2;
 constexpr std::uint32_t OnePrivilegeSize = 16;
-constexpr const char* ShutdownPrivilegeName = "SeShutdownPrivilege";
-
-constexpr std::uint32_t LogoffFlags = 0;
-// Other, maintenance; not marked as planned.
-constexpr std::uint32_t ShutdownReason = 1;
 
 // True when the message was posted; where nothing could take it (natively: no desktop service
 // answered), the action is refused rather than reported as done.
 bool Broadcast(std::uintptr_t command, std::intptr_t argument) {
-    return Os().PostMessageA(reinterpret_cast<RawLayer::Os::WindowHandle>(BroadcastWindow),
-                             SystemCommandMessage, command, argument) != 0;
+    return Os().PostMessageA(reinterpret_cast<RawLayer::Os::WindowHandle>(HwndBroadcast),
+                             WmSysCommand, command, argument) != 0;
 }
 
 bool Suspend(bool hibernate) {
@@ -35,7 +35,7 @@ bool Suspend(bool hibernate) {
 
 bool Shutdown(bool force, bool reboot) {
     return Os().InitiateSystemShutdownExA(nullptr, nullptr, 0, force ? 1 : 0, reboot ? 1 : 0,
-                                          ShutdownReason) != 0;
+                                          ShtdnReasonMajorOther | ShtdnReasonMinorMaintenance) != 0;
 }
 
 void Lock() {
@@ -61,16 +61,16 @@ class ProcessToken {
 
 bool EnablePowerPrivilege() {
     ProcessToken token;
-    if (Os().OpenProcessToken(Os().GetCurrentProcess(), TokenAdjustAndQuery, &token.handle) == 0) {
+    if (Os().OpenProcessToken(Os().GetCurrentProcess(), TokenAdjustPrivileges | TokenQuery,
+                              &token.handle) == 0) {
         return false;
     }
     RawLayer::Os::TokenPrivileges privileges{};
-    if (Os().LookupPrivilegeValueA(nullptr, ShutdownPrivilegeName,
-                                   &privileges.Privileges[0].Luid) == 0) {
+    if (Os().LookupPrivilegeValueA(nullptr, SeShutdownName, &privileges.Privileges[0].Luid) == 0) {
         return false;
     }
     privileges.PrivilegeCount = 1;
-    privileges.Privileges[0].Attributes = PrivilegeEnabled;
+    privileges.Privileges[0].Attributes = SePrivilegeEnabled;
     return Os().AdjustTokenPrivileges(token.handle, 0, &privileges, OnePrivilegeSize, nullptr,
                                       nullptr) != 0;
 }
@@ -78,9 +78,9 @@ bool EnablePowerPrivilege() {
 bool ExecuteCommand(CommandId id) {
     switch (id) {
         case CommandId::DisplayOff:
-            return Broadcast(MonitorPower, MonitorOff);
+            return Broadcast(ScMonitorPower, MonitorOff);
         case CommandId::ScreenSaver:
-            return Broadcast(StartScreenSaver, 0);
+            return Broadcast(ScScreenSave, 0);
         case CommandId::LockScreen:
             return Os().LockWorkStation() != 0;
         case CommandId::Standby:
@@ -99,7 +99,7 @@ bool ExecuteCommand(CommandId id) {
             EnablePowerPrivilege();
             return Suspend(true);
         case CommandId::Logoff:
-            return Os().ExitWindowsEx(LogoffFlags, 0) != 0;
+            return Os().ExitWindowsEx(EwxLogOff, 0) != 0;
         case CommandId::Poweroff:
             EnablePowerPrivilege();
             return Shutdown(false, false);

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "platform/os_types.h"
+#include "platform/os_values.h"
 
 namespace RawLayer::Os {
 

@@ -120,26 +120,4 @@ using ShellExecuteInfoA = ShellExecuteInfoR<char>;
 using ShellExecuteInfoW = ShellExecuteInfoR<WideUnit>;
 #endif
 
-// Values the callers compare results with, named once.
-inline constexpr std::uint32_t InvalidFileAttributes = 0xFFFFFFFFu;
-inline constexpr std::uint32_t FileAttributeDirectory = 0x10u;
-
-// The system commands broadcast to every top-level window, which the displays and the screen
-// saver answer to.
-inline constexpr std::uintptr_t BroadcastWindow = 0xFFFF;
-inline constexpr std::uint32_t SystemCommandMessage = 0x112;
-inline constexpr std::uintptr_t MonitorPower = 0xF170;
-inline constexpr std::intptr_t MonitorOff = 2;
-inline constexpr std::uintptr_t StartScreenSaver = 0xF140;
-
-// Shell execution flags: the process handle comes back, %VARIABLES% in the texts are expanded,
-// and the shell shows no error box of its own.
-inline constexpr std::uint32_t ShellMaskNoCloseProcess = 0x40u;
-inline constexpr std::uint32_t ShellMaskExpandEnvironment = 0x200u;
-inline constexpr std::uint32_t ShellMaskNoUserInterface = 0x400u;
-
-// COM for this thread: apartment-threaded, without the OLE1 DDE window.
-inline constexpr std::uint32_t ComApartmentThreaded = 0x2u;
-inline constexpr std::uint32_t ComDisableOle1Dde = 0x4u;
-
 }  // namespace RawLayer::Os

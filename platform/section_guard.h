@@ -8,7 +8,7 @@ namespace RawLayer {
 
 class SectionGuard {
   public:
-    explicit SectionGuard(Os::CriticalSection& entered) : section(entered) {
+    explicit SectionGuard(Os::CriticalSection& section) : section(section) {
         Os::Os().EnterCriticalSection(&section);
     }
     ~SectionGuard() { Os::Os().LeaveCriticalSection(&section); }

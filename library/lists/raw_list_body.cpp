@@ -5,8 +5,7 @@
 
 namespace RawLayer {
 
-RawListBody::RawListBody(Allocator* unitAllocator)
-    : core(RawListCore::New()), allocator(unitAllocator) {}
+RawListBody::RawListBody(Allocator* allocator) : core(RawListCore::New()), allocator(allocator) {}
 
 void RawListBody::AppendPayload(void* unit) {
     auto* node = new RawListNode{core->sentinel.prev, &core->sentinel, unit};

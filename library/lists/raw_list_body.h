@@ -23,7 +23,7 @@ class RawListBody : public RawListProperty {
 
   protected:
     // Creates a fresh core; the allocator is the list object itself.
-    explicit RawListBody(Allocator* unitAllocator);
+    explicit RawListBody(Allocator* allocator);
     // The core outlives this part unless the owner has run ReleaseCore.
     ~RawListBody() = default;
 
@@ -49,7 +49,7 @@ class RawListBodyR : public RawListBody {
     }
 
   protected:
-    explicit RawListBodyR(Allocator* unitAllocator) : RawListBody(unitAllocator) {}
+    explicit RawListBodyR(Allocator* allocator) : RawListBody(allocator) {}
     ~RawListBodyR() = default;
 };
 

@@ -11,8 +11,7 @@ class RawParameterParser {
   public:
     // Neither is owned. flags is an array of the options that never take a value, ended by
     // its first empty element.
-    RawParameterParser(RawParameterList* target, const RawString* valueLess)
-        : list(target), flags(valueLess) {}
+    RawParameterParser(RawParameterList* list, const RawString* flags) : list(list), flags(flags) {}
 
     // Appends one unit per option or positional argument, in order of appearance, and
     // leaves the list comparing tags exactly. Positional numbers start at 1 in every call.

@@ -5,8 +5,8 @@
 namespace RawLayer {
 
 RawComApartment::RawComApartment()
-    : joined(Os::Os().CoInitializeEx(nullptr, Os::ComApartmentThreaded | Os::ComDisableOle1Dde) >=
-             0) {}
+    : joined(Os::Os().CoInitializeEx(
+                 nullptr, Os::CoinitApartmentThreaded | Os::CoinitDisableOle1Dde) >= 0) {}
 
 RawComApartment::~RawComApartment() {
     if (joined) {

@@ -5,24 +5,19 @@
 #include "platform/boundary.h"
 
 namespace RawLayer {
-namespace {
 
-// MB_ICONINFORMATION with the default single OK button.
-constexpr std::uint32_t InformationStyle = 0x40u;
-
-}  // namespace
-
+// Both boxes show the information icon with the default single OK button.
 std::int32_t ShowInformation(const RawString& text, const RawString& caption) {
     if (ChooseCallWidth(text, caption) == RawCallWidth::NarrowCall) {
         // Passed as they are, not even brought to the system code page.
         NarrowCallText narrowText(text);
         NarrowCallText narrowCaption(caption);
         return Os::Os().MessageBoxA(nullptr, narrowText.Get(), narrowCaption.Get(),
-                                    InformationStyle);
+                                    Os::MbIconInformation);
     }
     WideCallText wideCaption(caption);
     WideCallText wideText(text);
-    return Os::Os().MessageBoxW(nullptr, wideText.Get(), wideCaption.Get(), InformationStyle);
+    return Os::Os().MessageBoxW(nullptr, wideText.Get(), wideCaption.Get(), Os::MbIconInformation);
 }
 
 }  // namespace RawLayer

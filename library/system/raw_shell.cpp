@@ -5,10 +5,10 @@
 
 namespace RawLayer {
 
-RawShell::RawShell(const RawString& document)
+RawShell::RawShell(const RawString& file)
     : process(NoProcess),
       processId(0),
-      file(document),
+      file(file),
       showCommand(ShowNormal),
       mask(ExpandingLaunch) {}
 

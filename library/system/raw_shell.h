@@ -14,7 +14,7 @@ class RawShell {
     // Show code of a normal window.
     static constexpr std::uint8_t ShowNormal = 1;
 
-    explicit RawShell(const RawString& document);
+    explicit RawShell(const RawString& file);
     // Not virtual: nothing is destroyed through a base pointer.
     ~RawShell();
     RawShell(const RawShell&) = delete;

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "library/text/raw_string.h"
-#include "platform/os_types.h"
+#include "platform/os_values.h"
 
 namespace RawLayer {
 
@@ -15,9 +15,8 @@ inline constexpr Os::Handle NoProcess = nullptr;
 // The shell's execution flags: the process handle comes back and the shell shows no error box
 // of its own; %VARIABLES% in the texts are expanded unless the caller takes them literally.
 inline constexpr std::uint32_t ExpandingLaunch =
-    Os::ShellMaskNoCloseProcess | Os::ShellMaskExpandEnvironment | Os::ShellMaskNoUserInterface;
-inline constexpr std::uint32_t LiteralLaunch =
-    Os::ShellMaskNoCloseProcess | Os::ShellMaskNoUserInterface;
+    Os::SeeMaskNoCloseProcess | Os::SeeMaskDoEnvSubst | Os::SeeMaskFlagNoUi;
+inline constexpr std::uint32_t LiteralLaunch = Os::SeeMaskNoCloseProcess | Os::SeeMaskFlagNoUi;
 
 // Opens file with first as its parameters; when file is empty, opens first with none. An
 // empty verb asks for the shell's default verb; an empty directory names none. Returns the

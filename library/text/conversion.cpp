@@ -35,21 +35,18 @@ std::int32_t CopyOrSwap(RawEncoding order, unsigned char* target, std::int32_t c
     return count;
 }
 
-// EUC-JP in the system's own tables. Wine has no converter for EucJp's code page 51932, which
-// Windows lists beside it; text that the system refuses under 51932 converts under 20932.
-constexpr std::uint32_t EucJpTableCodePage = 20932;
-
 // Makes a code-page call with the encoding's code page, and for EucJp again with its table's
-// when that answers 0. With flags 0 the system replaces what it cannot convert, so a 0 for a
-// text of at least one unit means the code page is refused (or, when converting, that the
-// target is too small, which the second call answers alike). Leaves the code page of the last
-// call in codePage.
+// (20932) when that answers 0: Wine has no converter for EucJp's code page 51932, which Windows
+// lists beside it, and text that the system refuses under 51932 converts under 20932. With flags 0
+// the system replaces what it cannot convert, so a 0 for a text of at least one unit means the code
+// page is refused (or, when converting, that the target is too small, which the second call answers
+// alike). Leaves the code page of the last call in codePage.
 template <typename Call>
 std::int32_t CallWithCodePage(RawEncoding encoding, std::uint32_t& codePage, Call call) {
     codePage = CodePageOf(encoding);
     std::int32_t answer = call(codePage);
     if (answer == 0 && encoding == RawEncoding::EucJp) {
-        codePage = EucJpTableCodePage;
+        codePage = Os::CpEucJp;
         answer = call(codePage);
     }
     return answer;

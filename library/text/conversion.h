@@ -10,13 +10,13 @@
 
 namespace RawLayer {
 
-// Converts n wide units into encoding E; the target holds capacity + 1 bytes. Returns the
-// bytes written and writes a zero byte after them.
+// Converts length wide units of source into the encoding target; buffer holds capacity + 1
+// bytes. Returns the bytes written and writes a zero byte after them.
 std::int32_t NarrowFromWide(RawEncoding target, char* buffer, std::int32_t capacity,
                             const Os::WideUnit* source, std::int32_t length);
 
-// Converts n bytes of encoding E into wide units; the target holds capacity + 1 units.
-// Returns the units written and writes a zero unit after them.
+// Converts length bytes of the encoding source into wide units; buffer holds capacity + 1
+// units. Returns the units written and writes a zero unit after them.
 std::int32_t WideFromNarrow(RawEncoding source, Os::WideUnit* buffer, std::int32_t capacity,
                             const char* bytes, std::int32_t length);
 

@@ -10,8 +10,8 @@ namespace RawLayer {
 template <typename T, typename Free>
 class RawPending {
   public:
-    // freeing is called with the pointer, as a function or as a member function.
-    RawPending(T* built, Free freeing) : held(built), free(freeing) {}
+    // free is called with the held pointer, as a function or as a member function.
+    RawPending(T* held, Free free) : held(held), free(free) {}
     ~RawPending() {
         if (held != nullptr) {
             std::invoke(free, held);

@@ -40,11 +40,11 @@ class RawString {
 
     // Afterwards this handle is the only holder of a body whose text it may change.
     void MakeWritable();
-    // Room for a text of n units, grown by the growth rule when short; returns the body to
+    // Room for a text of needed units, grown by the growth rule when short; returns the body to
     // write into, as WritableBody does.
     RawStringBody& EnsureRoom(std::int32_t needed);
     void SetUnit(std::int32_t position, std::uint16_t unit);
-    // Sets the length (n <= capacity) and writes a zero unit behind the text.
+    // Sets the length (at most the capacity) and writes a zero unit behind the text.
     void SetLength(std::int32_t length);
     // For the writers that fill a text themselves: MakeWritable, then, when the capacity is
     // below room, Reserve exactly room units. Units go into the body it returns beyond the
@@ -69,7 +69,7 @@ class RawString {
     const RawStringBody& Body() const { return *body; }
 
   private:
-    explicit RawString(RawStringBody* adopted) : body(adopted) {}
+    explicit RawString(RawStringBody* body) : body(body) {}
 
     RawStringBody* body;
 };

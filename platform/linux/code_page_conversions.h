@@ -13,7 +13,7 @@ namespace RawLayer::Os::Linux {
 template <typename Unit>
 class ConversionOutput {
   public:
-    ConversionOutput(Unit* buffer, std::int32_t room) : target(buffer), capacity(room) {}
+    ConversionOutput(Unit* target, std::int32_t capacity) : target(target), capacity(capacity) {}
 
     bool Fits(std::int64_t units) const { return capacity == 0 || units <= capacity - count; }
 

@@ -13,14 +13,8 @@
 namespace RawLayer::Os::Linux {
 namespace {
 
-constexpr std::uint32_t AnsiCodePage = 0;
-constexpr std::uint32_t ShiftJisCodePage = 932;
-constexpr std::uint32_t EucJpCodePage = 20932;
-constexpr std::uint32_t Utf7CodePage = 65000;
-constexpr std::uint32_t Utf8CodePage = 65001;
-
 std::uint32_t ResolveCodePage(std::uint32_t codePage) {
-    return codePage == AnsiCodePage ? NativeAnsiCodePage : codePage;
+    return codePage == CpAcp ? NativeAnsiCodePage : codePage;
 }
 
 // The length of a zero-terminated text with its terminator, or 0 when that does not fit the
@@ -57,13 +51,13 @@ std::int32_t MultiByteToWideChar(std::uint32_t codePage, std::uint32_t flags, co
     const auto* bytes = reinterpret_cast<const unsigned char*>(source);
     WideOutput output(target, targetLength);
     switch (ResolveCodePage(codePage)) {
-        case ShiftJisCodePage:
+        case CpShiftJis:
             return DecodeShiftJis(bytes, sourceLength, output);
-        case EucJpCodePage:
+        case CpEucJp:
             return DecodeEucJp(bytes, sourceLength, output);
-        case Utf7CodePage:
+        case CpUtf7:
             return DecodeUtf7(bytes, sourceLength, output);
-        case Utf8CodePage:
+        case CpUtf8:
             return DecodeUtf8(bytes, sourceLength, output);
         default:
             return 0;
@@ -82,17 +76,17 @@ std::int32_t WideCharToMultiByte(std::uint32_t codePage, std::uint32_t flags,
     }
     NarrowOutput output(target, targetLength);
     switch (ResolveCodePage(codePage)) {
-        case ShiftJisCodePage:
+        case CpShiftJis:
             return EncodeShiftJis(source, sourceLength, output, defaultChar, usedDefault);
-        case EucJpCodePage:
+        case CpEucJp:
             return EncodeEucJp(source, sourceLength, output, defaultChar, usedDefault);
-        case Utf7CodePage:
+        case CpUtf7:
             // As on Windows, UTF-7 takes neither a default character nor its flag.
             if (defaultChar != nullptr || usedDefault != nullptr) {
                 return 0;
             }
             return EncodeUtf7(source, sourceLength, output);
-        case Utf8CodePage:
+        case CpUtf8:
             // Wine ignores the default character here but reports through the flag whether a
             // lone surrogate was replaced.
             return EncodeUtf8(source, sourceLength, output, usedDefault);

@@ -79,14 +79,13 @@ bool StartTheScreenSaver() {
 
 Bool PostMessageA(Handle window, std::uint32_t message, std::uintptr_t wParam,
                   std::intptr_t lParam) {
-    if (reinterpret_cast<std::uintptr_t>(window) != BroadcastWindow ||
-        message != SystemCommandMessage) {
+    if (reinterpret_cast<std::uintptr_t>(window) != HwndBroadcast || message != WmSysCommand) {
         return 0;
     }
-    if (wParam == MonitorPower && lParam == MonitorOff) {
+    if (wParam == ScMonitorPower && lParam == MonitorOff) {
         return TurnDisplaysOff() ? 1 : 0;
     }
-    if (wParam == StartScreenSaver) {
+    if (wParam == ScScreenSave) {
         return StartTheScreenSaver() ? 1 : 0;
     }
     return 0;

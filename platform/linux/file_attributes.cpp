@@ -12,8 +12,6 @@
 namespace RawLayer::Os::Linux {
 namespace {
 
-constexpr std::uint32_t FileAttributeNormal = 0x80u;
-
 std::uint32_t AttributesOf(std::string path) {
     if (path.empty()) {
         return InvalidFileAttributes;

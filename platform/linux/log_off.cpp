@@ -9,7 +9,6 @@
 namespace RawLayer::Os::Linux {
 namespace {
 
-constexpr std::uint32_t LogOffFlags = 0;
 // GNOME's Logout mode that asks for no confirmation.
 constexpr std::uint32_t GnomeWithoutConfirmation = 1;
 // KDE Plasma 5's logout(confirm, type, mode): no confirmation, log out only, default mode.
@@ -54,7 +53,7 @@ bool AskSessionManagers(const BusConnection& session, Attempts& attempts) {
 
 Bool ExitWindowsEx(std::uint32_t flags, std::uint32_t) {
     Attempts attempts("Logout");
-    if (flags != LogOffFlags) {
+    if (flags != EwxLogOff) {
         attempts.NoteMissing("only a plain log-off is known here");
         return attempts.Refuse();
     }

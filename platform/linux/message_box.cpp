@@ -20,8 +20,6 @@ extern char** environ;
 namespace RawLayer::Os::Linux {
 namespace {
 
-constexpr std::int32_t ButtonOk = 1;
-
 // The caption Windows shows when none is given.
 const char* const DefaultCaption = "Error";
 
@@ -80,12 +78,12 @@ bool ShowDialog(const std::string& text, const std::string& caption) {
 
 std::int32_t Show(const std::string& text, const std::string& caption) {
     if (OnDesktop() && ShowDialog(text, caption)) {
-        return ButtonOk;
+        return IdOk;
     }
     bool endsLine = !text.empty() && text.back() == '\n';
     std::fprintf(stderr, "%s\n%s%s", caption.c_str(), text.c_str(), endsLine ? "" : "\n");
     std::fflush(stderr);
-    return ButtonOk;
+    return IdOk;
 }
 
 }  // namespace

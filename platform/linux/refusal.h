@@ -13,7 +13,7 @@ namespace RawLayer::Os::Linux {
 // The ways tried for one action, in turn, and why each did not do it.
 class Attempts {
   public:
-    explicit Attempts(std::string what) : action(std::move(what)) {}
+    explicit Attempts(std::string action) : action(std::move(action)) {}
 
     // A service that refused outranks one that is not there; the first refusal is reported.
     void Note(const char* service, const BusOutcome& outcome);

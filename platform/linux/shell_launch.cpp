@@ -44,7 +44,7 @@ std::string ExpandEnvironment(const std::string& text) {
 }
 
 std::string NativePath(std::string path, std::uint32_t mask) {
-    if ((mask & ShellMaskExpandEnvironment) != 0) {
+    if ((mask & SeeMaskDoEnvSubst) != 0) {
         path = ExpandEnvironment(path);
     }
     std::replace(path.begin(), path.end(), '\\', '/');
@@ -84,7 +84,7 @@ Bool Launch(Info* info, const std::string& file, const std::string& directory) {
     if (process == nullptr) {
         return 0;
     }
-    if ((info->fMask & ShellMaskNoCloseProcess) != 0) {
+    if ((info->fMask & SeeMaskNoCloseProcess) != 0) {
         info->hProcess = process;
     } else {
         CloseHandle(process);

@@ -21,9 +21,9 @@ void Load(void* library, const char* name, Function& function) {
 // An open display, closed again whatever happens.
 class OpenDisplay {
   public:
-    explicit OpenDisplay(const X11Calls& library)
-        : calls(library),
-          display(library.openDisplay != nullptr ? library.openDisplay(nullptr) : nullptr) {}
+    explicit OpenDisplay(const X11Calls& calls)
+        : calls(calls),
+          display(calls.openDisplay != nullptr ? calls.openDisplay(nullptr) : nullptr) {}
     ~OpenDisplay() {
         if (display != nullptr) {
             calls.closeDisplay(display);

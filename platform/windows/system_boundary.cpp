@@ -36,6 +36,28 @@ const wchar_t* AsSystemWide(const WideUnit* text) {
     return reinterpret_cast<const wchar_t*>(text);
 }
 
+// kernel32's wide calls, taking our units.
+DWORD WINAPI GetModuleFileNameWide(HMODULE module, WideUnit* buffer, DWORD size) {
+    return ::GetModuleFileNameW(module, reinterpret_cast<wchar_t*>(buffer), size);
+}
+
+DWORD WINAPI GetFileAttributesWide(const WideUnit* path) {
+    return ::GetFileAttributesW(AsSystemWide(path));
+}
+
+int WINAPI MultiByteToWide(UINT codePage, DWORD flags, const char* source, int sourceLength,
+                           WideUnit* target, int targetLength) {
+    return ::MultiByteToWideChar(codePage, flags, source, sourceLength,
+                                 reinterpret_cast<wchar_t*>(target), targetLength);
+}
+
+int WINAPI WideToMultiByte(UINT codePage, DWORD flags, const WideUnit* source, int sourceLength,
+                           char* target, int targetLength, const char* defaultChar,
+                           BOOL* usedDefault) {
+    return ::WideCharToMultiByte(codePage, flags, AsSystemWide(source), sourceLength, target,
+                                 targetLength, defaultChar, usedDefault);
+}
+
 }  // namespace
 
 Boundary ResolveBoundary(const SystemLibraries& libraries) {
@@ -66,23 +88,11 @@ Boundary ResolveBoundary(const SystemLibraries& libraries) {
     table.CloseHandle = ::CloseHandle;
     table.GetProcessId = ::GetProcessId;
     table.GetModuleFileNameA = ::GetModuleFileNameA;
-    table.GetModuleFileNameW = [](HMODULE module, WideUnit* buffer, DWORD size) WINAPI {
-        return ::GetModuleFileNameW(module, reinterpret_cast<wchar_t*>(buffer), size);
-    };
+    table.GetModuleFileNameW = GetModuleFileNameWide;
     table.GetFileAttributesA = ::GetFileAttributesA;
-    table.GetFileAttributesW = [](const WideUnit* path)
-                                   WINAPI { return ::GetFileAttributesW(AsSystemWide(path)); };
-    table.MultiByteToWideChar = [](UINT codePage, DWORD flags, const char* source, int sourceLength,
-                                   WideUnit* target, int targetLength) WINAPI {
-        return ::MultiByteToWideChar(codePage, flags, source, sourceLength,
-                                     reinterpret_cast<wchar_t*>(target), targetLength);
-    };
-    table.WideCharToMultiByte = [](UINT codePage, DWORD flags, const WideUnit* source,
-                                   int sourceLength, char* target, int targetLength,
-                                   const char* defaultChar, BOOL* usedDefault) WINAPI {
-        return ::WideCharToMultiByte(codePage, flags, AsSystemWide(source), sourceLength, target,
-                                     targetLength, defaultChar, usedDefault);
-    };
+    table.GetFileAttributesW = GetFileAttributesWide;
+    table.MultiByteToWideChar = MultiByteToWide;
+    table.WideCharToMultiByte = WideToMultiByte;
     table.InitializeCriticalSection = ::InitializeCriticalSection;
     table.EnterCriticalSection = ::EnterCriticalSection;
     table.LeaveCriticalSection = ::LeaveCriticalSection;

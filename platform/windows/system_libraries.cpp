@@ -13,9 +13,12 @@ constexpr UINT PathCapacity = MAX_PATH + 16;
 bool RestrictDllSearch() {
     // Looked up, not imported, so that the program still starts where kernel32 lacks it.
     HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
-    auto restrict = reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void*>(
-        kernel32 != nullptr ? GetProcAddress(kernel32, "SetDefaultDllDirectories") : nullptr));
-    return restrict != nullptr&& restrict(LOAD_LIBRARY_SEARCH_SYSTEM32) != 0;
+    FARPROC found =
+        kernel32 != nullptr ? GetProcAddress(kernel32, "SetDefaultDllDirectories") : nullptr;
+    auto setDefaultDllDirectories =
+        reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void*>(found));
+    return setDefaultDllDirectories != nullptr &&
+           setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32) != 0;
 }
 
 HMODULE LoadSystemLibrary(const wchar_t* name, bool searchRestricted) {

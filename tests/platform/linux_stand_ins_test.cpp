@@ -237,9 +237,9 @@ class FakeOpener {
 
 // The flags the library's launches pass: the process handle back, %VARIABLES% expanded, no
 // error box.
-constexpr std::uint32_t LaunchMask = RawLayer::Os::ShellMaskNoCloseProcess |
-                                     RawLayer::Os::ShellMaskExpandEnvironment |
-                                     RawLayer::Os::ShellMaskNoUserInterface;
+constexpr std::uint32_t LaunchMask = RawLayer::Os::SeeMaskNoCloseProcess |
+                                     RawLayer::Os::SeeMaskDoEnvSubst |
+                                     RawLayer::Os::SeeMaskFlagNoUi;
 
 ShellExecuteInfoA NarrowRecord(const char* file, const char* directory) {
     ShellExecuteInfoA info{};

@@ -79,7 +79,7 @@ TEST(windows_boundary_test, missing_functions_report_failure) {
     EXPECT_EQ(table.ShellExecuteExA(&narrow), FALSE);
     EXPECT_EQ(narrow.hProcess, nullptr);
     EXPECT_EQ(table.ShellExecuteExW(&wide), FALSE);
-    EXPECT_LT(table.CoInitializeEx(nullptr, RawLayer::Os::ComApartmentThreaded), 0);
+    EXPECT_LT(table.CoInitializeEx(nullptr, RawLayer::Os::CoinitApartmentThreaded), 0);
     table.CoUninitialize();
     EXPECT_NE(table.GetACP(), 0u);
 }

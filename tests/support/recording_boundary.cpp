@@ -84,7 +84,7 @@ Bool ShellExecuteRecorded(const char* function, Info* info,
                           std::string (*text)(const decltype(info->lpFile))) {
     std::int64_t result = 0;
     if (Recorded(function, DescribeShellRecord(info, text), &result)) {
-        if (result != 0 && (info->fMask & Os::ShellMaskNoCloseProcess) != 0) {
+        if (result != 0 && (info->fMask & Os::SeeMaskNoCloseProcess) != 0) {
             info->hProcess = MakeHandle(RecordingBoundary::ProcessHandle);
         }
         return static_cast<Bool>(result);
