@@ -44,8 +44,13 @@ cp "$release"/windows/shipped/Velmoran-*.zip "$release"/
 cmake --preset native -B "$release/linux" -DVELMORAN_TESTS=OFF >/dev/null
 cmake --build "$release/linux" --target Velmoran velmoran_man_page velmoran_icons
 # cpack gives the .deb's own members (control and data archives) the modes the umask leaves.
-(cd "$release/linux" && umask 022 && cpack -G "DEB;RPM" >/dev/null)
-cp "$release"/linux/velmoran_*.deb "$release"/linux/velmoran-*.rpm "$release"/
+# rpmbuild refuses a folder whose path holds a blank, so the RPM is packed in one of its own;
+# no path of the build reaches the RPM.
+rpm_folder=$(mktemp -d)
+trap 'rm -rf "$rpm_folder"' EXIT
+(cd "$release/linux" && umask 022 && cpack -G DEB >/dev/null &&
+    cpack -G RPM -B "$rpm_folder" >/dev/null)
+cp "$release"/linux/velmoran_*.deb "$rpm_folder"/velmoran-*.rpm "$release"/
 
 if [ -n "$publish_url" ]; then
     python3 packaging/write_manifests.py "$publish_url" "$release"/Velmoran-*.zip \
