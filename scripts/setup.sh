@@ -10,6 +10,7 @@ packages=(
     locales valgrind python3
     pkg-config libsystemd-dev systemd dbus python3-dbusmock libx11-6 libxext6 libxss1 dpkg-dev file
     man-db git
+    rpm desktop-file-utils python3-yaml
 )
 
 as_root() {

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing, builds both presets, runs the native tests with
 # AddressSanitizer and UndefinedBehaviorSanitizer (the desktop tests among them, on private
-# buses), builds the Debian package and runs it unpacked, runs every fuzz target for 45 seconds,
-# runs the threading tests under ThreadSanitizer, then runs the Windows tests: the 32-bit suite
-# under Wine where the machine can start 32-bit programs, the 64-bit suite under wine64 on
-# every machine.
+# buses), builds the .deb and the RPM and runs them installed, runs each fuzz target for 45
+# seconds, runs the threading tests under ThreadSanitizer, then runs the Windows tests: the
+# 32-bit suite under Wine where the machine can start 32-bit programs, the 64-bit suite under
+# wine64 on every machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,12 +17,13 @@ done
 
 ctest --preset native-sanitize
 
-# The Debian package from the native build, unpacked into a throwaway root and run there.
+# The Debian package and the RPM from the native build, each installed into a throwaway root
+# and run there.
 cmake --preset native >/dev/null
 cmake --build --preset native-program
-rm -f build/native/velmoran_*.deb
+rm -f build/native/velmoran_*.deb build/native/velmoran-*.rpm
 cpack --preset native >/dev/null
-/usr/bin/python3 tests/desktop/package_test.py build/native/velmoran_*.deb
+/usr/bin/python3 tests/desktop/package_test.py build/native/velmoran_*.deb build/native/velmoran-*.rpm
 
 # Every fuzz target for a bounded 45 seconds each; a finding fails the run.
 scripts/fuzz.sh 45

@@ -1,8 +1,15 @@
 #!/usr/bin/env python3
-"""Draws the program's icon, a power symbol, and writes velmoran.ico (16, 32 and 48 pixels).
+"""Draws the program's icon, a power symbol, and writes velmoran.ico (16, 32 and 48 pixels):
+
+    make_icon.py [velmoran.ico]
 
 The images are stored as PNG, which Windows reads in icons since Vista; uncompressed bitmaps
-would make the icon several times larger than the program's own code."""
+would make the icon several times larger than the program's own code.
+
+    make_icon.py --png SIZE FILE
+
+writes the same drawing at SIZE pixels as a PNG, for the Linux desktop's icon theme. A PNG
+depends on the drawing and zlib alone, so every build writes the same bytes."""
 import math
 import struct
 import sys
@@ -57,4 +64,8 @@ def main(path):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1] if len(sys.argv) > 1 else "velmoran.ico")
+    if len(sys.argv) == 4 and sys.argv[1] == "--png":
+        with open(sys.argv[3], "wb") as f:
+            f.write(png(int(sys.argv[2])))
+    else:
+        main(sys.argv[1] if len(sys.argv) > 1 else "velmoran.ico")

@@ -1,15 +1,19 @@
 #!/usr/bin/env python3
 """release_test.py SOURCE: builds the release of SOURCE's commit twice, as two people would who
-clone it, and expects the same bytes: the Windows zip and the Linux package. The clones lie in different folders (one with a blank in
-its path), are checked out under different umasks, with their files dated a day apart, and are
+clone it, and expects the same bytes: the Windows zip, the Linux packages (.deb and RPM) and
+the Scoop and winget manifests. The clones lie in different folders (one with a blank in its
+path), are checked out under different umasks, with their files dated a day apart, and are
 built one after the other in different time zones and locales. Both are given the same version
 tag, which the release's file names, version resource and package version must carry, and both
-must be dated with the commit's time. A table then holds the version and date that tags, SOURCE_DATE_EPOCH and the
-place of the source give, configured in scratch projects."""
+must be dated with the commit's time. A table then holds the version and date that tags,
+SOURCE_DATE_EPOCH and the place of the source give, configured in scratch projects."""
+import difflib
 import gzip
 import hashlib
 import io
+import json
 import os
+import re
 import struct
 import subprocess
 import sys
@@ -18,6 +22,8 @@ import tempfile
 import time
 import unittest
 import zipfile
+
+import yaml
 
 TAG = "v9.8.7-rc1"
 VERSION = "9.8.7-rc1"
@@ -28,6 +34,12 @@ ENTRIES = ["Velmoran.exe", "ReadMe_Velmoran.txt"]
 DEB_VERSION = "9.8.7~rc1"
 DEB_NAME = f"velmoran_{DEB_VERSION}_amd64.deb"
 DEB_MEMBERS = ["debian-binary", "control.tar.gz", "data.tar.gz"]
+RPM_NAME = f"velmoran-{DEB_VERSION}-1.x86_64.rpm"
+PUBLISH_URL = f"https://example.invalid/{TAG}/"
+SCOOP_NAME = "velmoran.json"
+# The version, installer and default locale manifests.
+WINGET_NAMES = ["Velmoran.Velmoran.yaml", "Velmoran.Velmoran.installer.yaml",
+                "Velmoran.Velmoran.locale.en-US.yaml"]
 FIXED_FILE_INFO_SIGNATURE = 0xFEEF04BD
 
 # folder, umask, file dates shifted by, TZ, LC_ALL
@@ -56,7 +68,8 @@ def build_release(source, commit, root, folder, umask, shift, zone, locale):
             os.utime(path, (info.st_atime + shift, info.st_mtime + shift), follow_symlinks=False)
     env = {key: value for key, value in os.environ.items() if key != "SOURCE_DATE_EPOCH"}
     env.update(TZ=zone, LC_ALL=locale)
-    run = subprocess.run([os.path.join(clone, "scripts", "release.sh")], env=env, umask=umask,
+    run = subprocess.run([os.path.join(clone, "scripts", "release.sh"), "--publish-url",
+                          PUBLISH_URL], env=env, umask=umask,
                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
     if run.returncode != 0:
         raise AssertionError(f"release.sh in {clone} failed:\n{run.stdout[-4000:]}")
@@ -109,6 +122,31 @@ def deb_differences(deb_one, deb_two):
     return lines
 
 
+def rpm_differences(rpm_one, rpm_two):
+    """What differs between two RPMs: their headers, tag by tag, or else their payloads."""
+    headers = [subprocess.run(["rpm", "-qp", "--xml", path], check=True, capture_output=True,
+                              text=True).stdout.splitlines() for path in (rpm_one, rpm_two)]
+    lines = list(difflib.unified_diff(*headers, lineterm="", n=2))[:60]
+    return lines or ["the same header, a different payload"]
+
+
+def text_differences(one, two):
+    with open(one) as first, open(two) as second:
+        return list(difflib.unified_diff(first.readlines(), second.readlines(), lineterm=""))
+
+
+def program_words(release):
+    """The words the release's native program lists when it finds no read-me: the program's
+    own table. The word named no action, so the program calls no bus; the addresses lead
+    nowhere all the same."""
+    nowhere = "unix:path=" + os.path.join(release, "no-bus")
+    run = subprocess.run([os.path.join(release, "linux", "launcher", "velmoran"), "NoSuchWord"],
+                         env={"PATH": "/usr/bin:/bin", "DBUS_SYSTEM_BUS_ADDRESS": nowhere,
+                              "DBUS_SESSION_BUS_ADDRESS": nowhere},
+                         stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=60)
+    return re.findall(r"^ +Velmoran\.exe +(\w+)\r?$", run.stderr, re.MULTILINE)
+
+
 def zip_differences(zip_one, zip_two):
     """What differs between two release zips, entry by entry, for the failure message."""
     lines = []
@@ -144,7 +182,10 @@ class ReleaseTest(unittest.TestCase):
         cls.work.cleanup()
 
     def test_two_builds_give_the_same_bytes(self):
-        for name, differences in ((ZIP_NAME, zip_differences), (DEB_NAME, deb_differences)):
+        compared = [(ZIP_NAME, zip_differences), (DEB_NAME, deb_differences),
+                    (RPM_NAME, rpm_differences)]
+        compared += [(name, text_differences) for name in [SCOOP_NAME] + WINGET_NAMES]
+        for name, differences in compared:
             with self.subTest(name):
                 one, two = (os.path.join(release, name) for release in self.releases)
                 self.assertTrue(read(one) == read(two), "\n".join(differences(one, two)))
@@ -160,7 +201,7 @@ class ReleaseTest(unittest.TestCase):
         files = sorted(name for name in os.listdir(release)
                        if os.path.isfile(os.path.join(release, name)) and name != "SHA256SUMS")
         self.assertEqual(sorted(listed), files)
-        self.assertEqual(files, sorted([ZIP_NAME, DEB_NAME]))
+        self.assertEqual(files, sorted([ZIP_NAME, DEB_NAME, RPM_NAME, SCOOP_NAME] + WINGET_NAMES))
         for name, digest in listed.items():
             self.assertEqual(hashlib.sha256(read(os.path.join(release, name))).hexdigest(), digest)
 
@@ -208,6 +249,72 @@ class ReleaseTest(unittest.TestCase):
         with tarfile.open(fileobj=io.BytesIO(members[2][5]), mode="r:gz") as archive:
             page = archive.extractfile("./usr/share/man/man1/velmoran.1.gz").read()
         self.assertIn(f'"Velmoran {VERSION}"', gzip.decompress(page).decode("utf-8"))
+
+    def test_rpm_holds_the_packages_files_dated_with_the_commit(self):
+        rpm = os.path.join(self.releases[0], RPM_NAME)
+
+        def query(form):
+            return subprocess.run(["rpm", "-qp", "--qf", form, rpm], check=True,
+                                  capture_output=True, text=True).stdout
+
+        self.assertEqual(query("%{VERSION} %{BUILDTIME}"), f"{DEB_VERSION} {self.commit_time}")
+        rpm_files = {}
+        for line in query("[%{FILENAMES}|%{FILEMODES:octal}|%{FILEMTIMES}|%{FILEUSERNAME}|"
+                          "%{FILEGROUPNAME}|%{FILEDIGESTS}\n]").splitlines():
+            path, mode, mtime, user, group, digest = line.split("|")
+            self.assertEqual((int(mtime), user, group), (self.commit_time, "root", "root"), path)
+            if mode.startswith("40"):
+                self.assertEqual(mode, "40755", path)
+            else:
+                rpm_files[path] = (oct(int(mode, 8) & 0o7777), digest)
+        # The .deb's files, with their modes and bytes: both packages come from one build.
+        data = ar_members(os.path.join(self.releases[0], DEB_NAME))[2][5]
+        deb_files = {entry[0][1:]: (entry[1], entry[7]) for entry in tar_members(data)
+                     if entry[7] != tarfile.DIRTYPE}
+        self.assertEqual(rpm_files, deb_files)
+
+    def test_manifests_install_the_zip_with_a_shortcut_per_word(self):
+        release = self.releases[0]
+        zip_url = PUBLISH_URL + ZIP_NAME
+        digest = hashlib.sha256(read(os.path.join(release, ZIP_NAME))).hexdigest()
+        with zipfile.ZipFile(os.path.join(release, ZIP_NAME)) as archive:
+            entries = archive.namelist()
+        words = program_words(release)
+        self.assertEqual(len(words), 12)
+
+        with open(os.path.join(release, SCOOP_NAME)) as f:
+            scoop = json.load(f)
+        self.assertEqual((scoop["version"], scoop["url"], scoop["hash"]),
+                         (VERSION, zip_url, digest))
+        for field in ("description", "homepage", "license"):
+            self.assertTrue(scoop[field], field)
+        self.assertIn(scoop["bin"], entries)
+        shortcuts = scoop["shortcuts"]
+        self.assertEqual([arguments for _, _, arguments in shortcuts], words)
+        names = [name for _, name, _ in shortcuts]
+        self.assertEqual(len(set(names)), len(names))
+        for program, name, _ in shortcuts:
+            self.assertIn(program, entries)
+            self.assertRegex(name, r"^Velmoran\\[^\\/:*?\"<>|]+$")
+
+        version, installer, locale = (
+            yaml.safe_load(read(os.path.join(release, name))) for name in WINGET_NAMES)
+        for manifest, kind in ((version, "version"), (installer, "installer"),
+                               (locale, "defaultLocale")):
+            self.assertEqual((manifest["PackageIdentifier"], manifest["PackageVersion"],
+                              manifest["ManifestType"], manifest["ManifestVersion"]),
+                             (version["PackageIdentifier"], VERSION, kind, "1.12.0"))
+        self.assertEqual(version["DefaultLocale"], locale["PackageLocale"])
+        self.assertEqual((installer["InstallerType"], installer["NestedInstallerType"]),
+                         ("zip", "portable"))
+        [nested] = installer["NestedInstallerFiles"]
+        self.assertIn(nested["RelativeFilePath"], entries)
+        self.assertEqual(nested["PortableCommandAlias"], "velmoran")
+        [package] = installer["Installers"]
+        self.assertEqual((package["Architecture"], package["InstallerUrl"],
+                          package["InstallerSha256"].lower()), ("x86", zip_url, digest))
+        for field in ("Publisher", "PackageName", "License", "ShortDescription"):
+            self.assertTrue(locale[field], field)
 
 
 SCRATCH_PROJECT = """cmake_minimum_required(VERSION 3.25)

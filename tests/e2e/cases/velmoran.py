@@ -142,6 +142,9 @@ COMMANDS += [command("file_name_%s" % word, word, '"{exe}"', file_name=word + ".
 LOWER_CASE = [
     usage("argument_lower_case_reboot", '"{exe}" reboot'),
     usage("file_name_lower_case_reboot", '"{exe}"', file_name="reboot.exe"),
+    # winget's command alias starts the program as velmoran.exe: a word given to it acts.
+    command("alias_name_with_argument", "DisplayOff", '"{exe}" DisplayOff',
+            file_name="velmoran.exe"),
 ]
 
 HELP = [
