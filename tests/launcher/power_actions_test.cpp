@@ -15,9 +15,9 @@ using Calls = std::vector<std::string>;
 
 const Calls privilegeSteps = {
     "GetCurrentProcess()",
-    "OpenProcessToken(0x1111, 0x28)",
-    "LookupPrivilegeValueA(null, \"SeShutdownPrivilege\")",
-    "AdjustTokenPrivileges(0x7070, 0, {count=1, luid=0x13:0x0, attributes=0x2}, 16, null, null)",
+    "OpenProcessToken(0x1111, 0x28, out)",
+    "LookupPrivilegeValueA(null, \"SeShutdownPrivilege\", out)",
+    "AdjustTokenPrivileges(0x7070, 0, {count=1, luid=0x13:0x0, attributes=0x2}, 0x10, null, null)",
     "CloseHandle(0x7070)",
 };
 const std::string lock = "LockWorkStation()";
@@ -47,13 +47,13 @@ const std::vector<ActionRow> actionRows = {
     {6, Join({privilegeSteps, {"SetSuspendState(1, 0, 0)"}}), "SetSuspendState"},
     {7, Join({{lock}, privilegeSteps, {"SetSuspendState(1, 0, 0)"}}), "SetSuspendState"},
     {8, {"ExitWindowsEx(0x0, 0x0)"}, "ExitWindowsEx"},
-    {9, Join({privilegeSteps, {"InitiateSystemShutdownExA(null, null, 0, 0, 0, 0x1)"}}),
+    {9, Join({privilegeSteps, {"InitiateSystemShutdownExA(null, null, 0x0, 0, 0, 0x1)"}}),
      "InitiateSystemShutdownExA"},
-    {10, Join({privilegeSteps, {"InitiateSystemShutdownExA(null, null, 0, 1, 0, 0x1)"}}),
+    {10, Join({privilegeSteps, {"InitiateSystemShutdownExA(null, null, 0x0, 1, 0, 0x1)"}}),
      "InitiateSystemShutdownExA"},
-    {11, Join({privilegeSteps, {"InitiateSystemShutdownExA(null, null, 0, 0, 1, 0x1)"}}),
+    {11, Join({privilegeSteps, {"InitiateSystemShutdownExA(null, null, 0x0, 0, 1, 0x1)"}}),
      "InitiateSystemShutdownExA"},
-    {12, Join({privilegeSteps, {"InitiateSystemShutdownExA(null, null, 0, 1, 1, 0x1)"}}),
+    {12, Join({privilegeSteps, {"InitiateSystemShutdownExA(null, null, 0x0, 1, 1, 0x1)"}}),
      "InitiateSystemShutdownExA"},
     {13, {}, ""},
     {-1, {}, ""},
@@ -175,7 +175,7 @@ TEST(power_actions_test, a_failing_privilege_step_stops_only_itself) {
         os.Clear();
         EXPECT_TRUE(Velmoran::ExecuteCommand(Velmoran::CommandId::Reboot));
         Calls expected = row.calls;
-        expected.push_back("InitiateSystemShutdownExA(null, null, 0, 0, 1, 0x1)");
+        expected.push_back("InitiateSystemShutdownExA(null, null, 0x0, 0, 1, 0x1)");
         EXPECT_EQ(os.Calls(), expected);
     }
 }

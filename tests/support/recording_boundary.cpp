@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <stdexcept>
+#include <type_traits>
 
 #include "platform/module_file_name.h"
 #include "tests/support/switchable_boundary.h"
@@ -12,20 +15,11 @@ namespace RawLayer::Testing {
 namespace {
 
 using Os::Bool;
+using Os::Boundary;
 using Os::Handle;
 using Os::WideUnit;
 
 RecordingBoundary* current = nullptr;
-
-const Os::Boundary& System() {
-    return Os::SystemBoundary();
-}
-
-std::string Hex(std::uint64_t value) {
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(value));
-    return text;
-}
 
 std::string Pointer(const void* value) {
     return value == nullptr ? "null" : Hex(reinterpret_cast<std::uintptr_t>(value));
@@ -39,349 +33,318 @@ Handle MakeHandle(std::uintptr_t value) {
     return reinterpret_cast<Handle>(value);
 }
 
-// Whether an unprogrammed call may reach the system. Only calls that change nothing do so on
-// their own; any other fails the test, so that a forgotten entry can never lock, suspend or
-// shut down the machine running the tests.
-bool Forwarded(const std::string& function) {
-    if (RecordingBoundary::Current().PassesToSystem(function)) {
-        return true;
+// How an argument is written in a recorded call, by its type: signed numbers and the one-byte
+// booleans in decimal, other unsigned numbers (flags, sizes, messages) in hex, handles as
+// their value, texts quoted, and the buffers and out-parameters the system fills as "out"
+// (or "null"), since what they hold before the call means nothing.
+template <typename Value>
+std::string Format(Value value) {
+    static_assert(std::is_integral_v<Value>, "give the type a formatter of its own");
+    if constexpr (std::is_signed_v<Value> || std::is_same_v<Value, std::uint8_t>) {
+        return Number(static_cast<std::int64_t>(value));
+    } else {
+        return Hex(value);
     }
-    ADD_FAILURE() << "unprogrammed call of " << function
-                  << ": program its result, or pass it to the system";
-    return false;
 }
 
-// Records the call; true with the programmed result when there is one.
-bool Recorded(const std::string& function, const std::string& arguments, std::int64_t* result) {
-    RecordingBoundary& recorder = RecordingBoundary::Current();
-    recorder.Record(function + "(" + arguments + ")");
-    return recorder.TakeResult(function, result);
+template <typename Opaque>
+std::string Format(Opaque* handle) {
+    return Pointer(handle);
+}
+
+std::string Format(const char* text) {
+    return Quoted(text);
+}
+
+std::string Format(const WideUnit* text) {
+    return QuotedWide(text);
+}
+
+std::string Filled(const void* target) {
+    return target == nullptr ? "null" : "out";
+}
+
+std::string Format(char* buffer) {
+    return Filled(buffer);
+}
+std::string Format(WideUnit* buffer) {
+    return Filled(buffer);
+}
+std::string Format(Handle* handle) {
+    return Filled(handle);
+}
+std::string Format(Os::Luid* luid) {
+    return Filled(luid);
+}
+std::string Format(Os::Dword* count) {
+    return Filled(count);
+}
+
+std::string Format(Os::TokenPrivileges* privileges) {
+    if (privileges == nullptr) {
+        return "null";
+    }
+    const auto& first = privileges->Privileges[0];
+    return "{count=" + Number(privileges->PrivilegeCount) + ", luid=" + Hex(first.Luid.LowPart) +
+           ":" + Hex(static_cast<std::uint32_t>(first.Luid.HighPart)) +
+           ", attributes=" + Hex(first.Attributes) + "}";
 }
 
 template <typename Info>
-std::string DescribeShellRecord(const Info* info,
-                                std::string (*text)(const decltype(info->lpFile))) {
+std::string DescribeShellRecord(const Info* info) {
     bool restZero = info->hInstApp == nullptr && info->lpIDList == nullptr &&
                     info->lpClass == nullptr && info->hkeyClass == nullptr && info->dwHotKey == 0 &&
                     info->hIcon == nullptr && info->hProcess == nullptr;
     return "cbSize=" + Number(info->cbSize) + ", fMask=" + Hex(info->fMask) +
-           ", hwnd=" + Pointer(info->hwnd) + ", lpVerb=" + text(info->lpVerb) +
-           ", lpFile=" + text(info->lpFile) + ", lpParameters=" + text(info->lpParameters) +
-           ", lpDirectory=" + text(info->lpDirectory) + ", nShow=" + Number(info->nShow) +
+           ", hwnd=" + Pointer(info->hwnd) + ", lpVerb=" + Format(info->lpVerb) +
+           ", lpFile=" + Format(info->lpFile) + ", lpParameters=" + Format(info->lpParameters) +
+           ", lpDirectory=" + Format(info->lpDirectory) + ", nShow=" + Number(info->nShow) +
            (restZero ? "" : ", other members set");
 }
 
-std::string NarrowText(const char* text) {
-    return Quoted(text);
+std::string Format(Os::ShellExecuteInfoA* info) {
+    return DescribeShellRecord(info);
 }
-std::string WideText(const WideUnit* text) {
-    return QuotedWide(text);
+std::string Format(Os::ShellExecuteInfoW* info) {
+    return DescribeShellRecord(info);
 }
+
+// A recorded call: the name and each argument in its form.
+template <typename... Arguments>
+std::string Described(const char* name, Arguments... arguments) {
+    std::string text;
+    ((text += (text.empty() ? "" : ", ") + Format(arguments)), ...);
+    return std::string(name) + "(" + text + ")";
+}
+
+// Lock calls by name alone: the section's address says nothing.
+std::string Described(const char* name, Os::CriticalSection*) {
+    return name;
+}
+
+// The conversions show the source as a code page and a length, and the narrow source's bytes,
+// which need not be terminated.
+std::string Described(const char* name, std::uint32_t codePage, Os::Dword flags, const char* source,
+                      int sourceLength, WideUnit*, int targetLength) {
+    std::string text =
+        sourceLength < 0 ? Quoted(source) : Quoted(source, static_cast<std::size_t>(sourceLength));
+    return std::string(name) + "(" + Number(codePage) + ", " + Hex(flags) + ", " + text + ", " +
+           Number(sourceLength) + ", " + Number(targetLength) + ")";
+}
+
+std::string Described(const char* name, std::uint32_t codePage, Os::Dword flags, const WideUnit*,
+                      int sourceLength, char*, int targetLength, const char* defaultChar,
+                      Bool* usedDefault) {
+    return std::string(name) + "(" + Number(codePage) + ", " + Hex(flags) + ", " +
+           Number(sourceLength) + ", " + Number(targetLength) + ", " + Pointer(defaultChar) + ", " +
+           Pointer(usedDefault) + ")";
+}
+
+// What a call with a programmed result leaves in its out-parameters: recognisable values where
+// it succeeds. Nothing for most entries.
+template <auto Entry>
+struct ProgrammedEffect {
+    template <typename... Arguments>
+    static void After(std::int64_t, Arguments...) {}
+};
+
+template <>
+struct ProgrammedEffect<&Boundary::OpenProcessToken> {
+    static void After(std::int64_t result, Handle, Os::Dword, Handle* token) {
+        if (result != 0) {
+            *token = MakeHandle(RecordingBoundary::TokenHandle);
+        }
+    }
+};
+
+template <>
+struct ProgrammedEffect<&Boundary::LookupPrivilegeValueA> {
+    static void After(std::int64_t result, const char*, const char*, Os::Luid* luid) {
+        if (result != 0) {
+            luid->LowPart = RecordingBoundary::PrivilegeLowPart;
+            luid->HighPart = 0;
+        }
+    }
+};
 
 template <typename Info>
-Bool ShellExecuteRecorded(const char* function, Info* info,
-                          Bool(RAWLAYER_SYSTEM_CALL* forward)(Info*),
-                          std::string (*text)(const decltype(info->lpFile))) {
-    std::int64_t result = 0;
-    if (Recorded(function, DescribeShellRecord(info, text), &result)) {
-        if (result != 0 && (info->fMask & Os::SeeMaskNoCloseProcess) != 0) {
-            info->hProcess = MakeHandle(RecordingBoundary::ProcessHandle);
-        }
-        return static_cast<Bool>(result);
+void HandOutProcess(std::int64_t result, Info* info) {
+    if (result != 0 && (info->fMask & Os::SeeMaskNoCloseProcess) != 0) {
+        info->hProcess = MakeHandle(RecordingBoundary::ProcessHandle);
     }
-    return Forwarded(function) ? forward(info) : 0;
 }
 
-const Os::Boundary recordingBoundary = {
-    .PostMessageA =
-        [](Os::WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
-           Os::LongParam lParam) RAWLAYER_SYSTEM_CALL {
-            std::int64_t result = 0;
-            if (Recorded("PostMessageA",
-                         Pointer(window) + ", " + Hex(message) + ", " + Hex(wParam) + ", " +
-                             Number(lParam),
-                         &result)) {
-                return static_cast<Bool>(result);
-            }
-            return Forwarded("PostMessageA")
-                       ? System().PostMessageA(window, message, wParam, lParam)
-                       : 0;
-        },
-    .LockWorkStation =
-        []() RAWLAYER_SYSTEM_CALL {
-            std::int64_t result = 0;
-            if (Recorded("LockWorkStation", "", &result)) {
-                return static_cast<Bool>(result);
-            }
-            return Forwarded("LockWorkStation") ? System().LockWorkStation() : 0;
-        },
-    .ExitWindowsEx =
-        [](std::uint32_t flags, Os::Dword reason) RAWLAYER_SYSTEM_CALL {
-            std::int64_t result = 0;
-            if (Recorded("ExitWindowsEx", Hex(flags) + ", " + Hex(reason), &result)) {
-                return static_cast<Bool>(result);
-            }
-            return Forwarded("ExitWindowsEx") ? System().ExitWindowsEx(flags, reason) : 0;
-        },
-    .MessageBoxA =
-        [](Os::WindowHandle owner, const char* text, const char* caption,
-           std::uint32_t style) RAWLAYER_SYSTEM_CALL {
-            std::int64_t result = 0;
-            if (Recorded("MessageBoxA",
-                         Pointer(owner) + ", " + Quoted(text) + ", " + Quoted(caption) + ", " +
-                             Hex(style),
-                         &result)) {
-                return static_cast<int>(result);
-            }
-            return Forwarded("MessageBoxA") ? System().MessageBoxA(owner, text, caption, style) : 0;
-        },
-    .MessageBoxW =
-        [](Os::WindowHandle owner, const WideUnit* text, const WideUnit* caption,
-           std::uint32_t style) RAWLAYER_SYSTEM_CALL {
-            std::int64_t result = 0;
-            if (Recorded("MessageBoxW",
-                         Pointer(owner) + ", " + QuotedWide(text) + ", " + QuotedWide(caption) +
-                             ", " + Hex(style),
-                         &result)) {
-                return static_cast<int>(result);
-            }
-            return Forwarded("MessageBoxW") ? System().MessageBoxW(owner, text, caption, style) : 0;
-        },
-    .OpenProcessToken =
-        [](Handle process, Os::Dword access, Handle* token) RAWLAYER_SYSTEM_CALL {
-            std::int64_t result = 0;
-            if (Recorded("OpenProcessToken", Pointer(process) + ", " + Hex(access), &result)) {
-                if (result != 0) {
-                    *token = MakeHandle(RecordingBoundary::TokenHandle);
-                }
-                return static_cast<Bool>(result);
-            }
-            return Forwarded("OpenProcessToken") ? System().OpenProcessToken(process, access, token)
-                                                 : 0;
-        },
-    .LookupPrivilegeValueA =
-        [](const char* systemName, const char* name, Os::Luid* luid) RAWLAYER_SYSTEM_CALL {
-            std::int64_t result = 0;
-            if (Recorded("LookupPrivilegeValueA", Quoted(systemName) + ", " + Quoted(name),
-                         &result)) {
-                if (result != 0) {
-                    luid->LowPart = RecordingBoundary::PrivilegeLowPart;
-                    luid->HighPart = 0;
-                }
-                return static_cast<Bool>(result);
-            }
-            return Forwarded("LookupPrivilegeValueA")
-                       ? System().LookupPrivilegeValueA(systemName, name, luid)
-                       : 0;
-        },
-    .AdjustTokenPrivileges =
-        [](Handle token, Bool disableAll, Os::TokenPrivileges* newState, Os::Dword bufferLength,
-           Os::TokenPrivileges* previousState, Os::Dword* returnLength) RAWLAYER_SYSTEM_CALL {
-            std::string state = "null";
-            if (newState != nullptr) {
-                state = "{count=" + Number(newState->PrivilegeCount) +
-                        ", luid=" + Hex(newState->Privileges[0].Luid.LowPart) + ":" +
-                        Hex(static_cast<std::uint32_t>(newState->Privileges[0].Luid.HighPart)) +
-                        ", attributes=" + Hex(newState->Privileges[0].Attributes) + "}";
-            }
-            std::int64_t result = 0;
-            if (Recorded("AdjustTokenPrivileges",
-                         Pointer(token) + ", " + Number(disableAll) + ", " + state + ", " +
-                             Number(bufferLength) + ", " + Pointer(previousState) + ", " +
-                             Pointer(returnLength),
-                         &result)) {
-                return static_cast<Bool>(result);
-            }
-            return Forwarded("AdjustTokenPrivileges")
-                       ? System().AdjustTokenPrivileges(token, disableAll, newState, bufferLength,
-                                                        previousState, returnLength)
-                       : 0;
-        },
-    .InitiateSystemShutdownExA =
-        [](char* machine, char* message, Os::Dword timeout, Bool force, Bool reboot,
-           Os::Dword reason) RAWLAYER_SYSTEM_CALL {
-            std::int64_t result = 0;
-            if (Recorded("InitiateSystemShutdownExA",
-                         Quoted(machine) + ", " + Quoted(message) + ", " + Number(timeout) + ", " +
-                             Number(force) + ", " + Number(reboot) + ", " + Hex(reason),
-                         &result)) {
-                return static_cast<Bool>(result);
-            }
-            return Forwarded("InitiateSystemShutdownExA")
-                       ? System().InitiateSystemShutdownExA(machine, message, timeout, force,
-                                                            reboot, reason)
-                       : 0;
-        },
-    .SetSuspendState =
-        [](std::uint8_t hibernate, std::uint8_t force, std::uint8_t wakeupEventsDisabled)
-            RAWLAYER_SYSTEM_CALL {
-                std::int64_t result = 0;
-                if (Recorded("SetSuspendState",
-                             Number(hibernate) + ", " + Number(force) + ", " +
-                                 Number(wakeupEventsDisabled),
-                             &result)) {
-                    return static_cast<std::uint8_t>(result);
-                }
-                return Forwarded("SetSuspendState")
-                           ? System().SetSuspendState(hibernate, force, wakeupEventsDisabled)
-                           : std::uint8_t{0};
-            },
-    .ShellExecuteExA =
-        [](Os::ShellExecuteInfoA* info) RAWLAYER_SYSTEM_CALL {
-            return ShellExecuteRecorded("ShellExecuteExA", info, System().ShellExecuteExA,
-                                        NarrowText);
-        },
-    .ShellExecuteExW =
-        [](Os::ShellExecuteInfoW* info) RAWLAYER_SYSTEM_CALL {
-            return ShellExecuteRecorded("ShellExecuteExW", info, System().ShellExecuteExW,
-                                        WideText);
-        },
-    .CoInitializeEx =
-        [](void* reserved, Os::Dword flags) RAWLAYER_SYSTEM_CALL {
-            std::int64_t result = 0;
-            if (Recorded("CoInitializeEx", Pointer(reserved) + ", " + Hex(flags), &result)) {
-                return static_cast<Os::HResult>(result);
-            }
-            return Forwarded("CoInitializeEx") ? System().CoInitializeEx(reserved, flags) : 0;
-        },
-    .CoUninitialize =
-        []() RAWLAYER_SYSTEM_CALL {
-            std::int64_t result = 0;
-            if (!Recorded("CoUninitialize", "", &result) && Forwarded("CoUninitialize")) {
-                System().CoUninitialize();
-            }
-        },
-    .GetCommandLineA = []() RAWLAYER_SYSTEM_CALL -> char* {
-        RecordingBoundary& recorder = RecordingBoundary::Current();
-        recorder.Record("GetCommandLineA()");
-        if (const std::string* line = recorder.CommandLine()) {
+template <>
+struct ProgrammedEffect<&Boundary::ShellExecuteExA> {
+    static void After(std::int64_t result, Os::ShellExecuteInfoA* info) {
+        HandOutProcess(result, info);
+    }
+};
+
+template <>
+struct ProgrammedEffect<&Boundary::ShellExecuteExW> {
+    static void After(std::int64_t result, Os::ShellExecuteInfoW* info) {
+        HandOutProcess(result, info);
+    }
+};
+
+// What stands in for the system when no result is programmed but the test gave the entry a
+// value of its own (a command line, a module path); empty when it gave none.
+template <auto Entry>
+struct Substitute {};
+
+template <>
+struct Substitute<&Boundary::GetCommandLineA> {
+    static std::optional<char*> For() {
+        if (const std::string* line = RecordingBoundary::Current().CommandLine()) {
             // Writable only in the system's declaration: nothing writes through it.
             return const_cast<char*>(line->c_str());
         }
-        return System().GetCommandLineA();
-    },
-    .GetACP =
-        []() RAWLAYER_SYSTEM_CALL {
-            std::int64_t result = 0;
-            if (Recorded("GetACP", "", &result)) {
-                return static_cast<std::uint32_t>(result);
-            }
-            return System().GetACP();
-        },
-    .GetCurrentProcess =
-        []() RAWLAYER_SYSTEM_CALL {
-            std::int64_t result = 0;
-            if (Recorded("GetCurrentProcess", "", &result)) {
-                return MakeHandle(static_cast<std::uintptr_t>(result));
-            }
-            return System().GetCurrentProcess();
-        },
-    .CloseHandle =
-        [](Handle handle) RAWLAYER_SYSTEM_CALL {
-            std::int64_t result = 0;
-            if (Recorded("CloseHandle", Pointer(handle), &result)) {
-                return static_cast<Bool>(result);
-            }
-            return Forwarded("CloseHandle") ? System().CloseHandle(handle) : 0;
-        },
-    .GetProcessId =
-        [](Handle process) RAWLAYER_SYSTEM_CALL {
-            std::int64_t result = 0;
-            if (Recorded("GetProcessId", Pointer(process), &result)) {
-                return static_cast<Os::Dword>(result);
-            }
-            return Forwarded("GetProcessId") ? System().GetProcessId(process) : 0;
-        },
-    .GetModuleFileNameA =
-        [](Os::ModuleHandle module, char* buffer, Os::Dword size) RAWLAYER_SYSTEM_CALL {
-            std::int64_t result = 0;
-            if (Recorded("GetModuleFileNameA", Pointer(module) + ", " + Number(size), &result)) {
-                return static_cast<Os::Dword>(result);
-            }
-            if (const auto* path = RecordingBoundary::Current().ModuleFileNameA()) {
-                return Os::FillModuleFileName(*path, buffer, size);
-            }
-            return System().GetModuleFileNameA(module, buffer, size);
-        },
-    .GetModuleFileNameW =
-        [](Os::ModuleHandle module, WideUnit* buffer, Os::Dword size) RAWLAYER_SYSTEM_CALL {
-            std::int64_t result = 0;
-            if (Recorded("GetModuleFileNameW", Pointer(module) + ", " + Number(size), &result)) {
-                return static_cast<Os::Dword>(result);
-            }
-            if (const auto* path = RecordingBoundary::Current().ModuleFileNameW()) {
-                return Os::FillModuleFileName(*path, buffer, size);
-            }
-            return System().GetModuleFileNameW(module, buffer, size);
-        },
-    .GetFileAttributesA =
-        [](const char* path) RAWLAYER_SYSTEM_CALL {
-            std::int64_t result = 0;
-            if (Recorded("GetFileAttributesA", Quoted(path), &result)) {
-                return static_cast<Os::Dword>(result);
-            }
-            return System().GetFileAttributesA(path);
-        },
-    .GetFileAttributesW =
-        [](const WideUnit* path) RAWLAYER_SYSTEM_CALL {
-            std::int64_t result = 0;
-            if (Recorded("GetFileAttributesW", QuotedWide(path), &result)) {
-                return static_cast<Os::Dword>(result);
-            }
-            return System().GetFileAttributesW(path);
-        },
-    .MultiByteToWideChar =
-        [](std::uint32_t codePage, Os::Dword flags, const char* source, int sourceLength,
-           WideUnit* target, int targetLength) RAWLAYER_SYSTEM_CALL {
-            std::int64_t result = 0;
-            std::string text = sourceLength < 0
-                                   ? Quoted(source)
-                                   : Quoted(source, static_cast<std::size_t>(sourceLength));
-            if (Recorded("MultiByteToWideChar",
-                         Number(codePage) + ", " + Hex(flags) + ", " + text + ", " +
-                             Number(sourceLength) + ", " + Number(targetLength),
-                         &result)) {
-                return static_cast<int>(result);
-            }
-            return System().MultiByteToWideChar(codePage, flags, source, sourceLength, target,
-                                                targetLength);
-        },
-    .WideCharToMultiByte =
-        [](std::uint32_t codePage, Os::Dword flags, const WideUnit* source, int sourceLength,
-           char* target, int targetLength, const char* defaultChar, Bool* usedDefault)
-            RAWLAYER_SYSTEM_CALL {
-                std::int64_t result = 0;
-                if (Recorded("WideCharToMultiByte",
-                             Number(codePage) + ", " + Hex(flags) + ", " + Number(sourceLength) +
-                                 ", " + Number(targetLength) + ", " + Pointer(defaultChar) + ", " +
-                                 Pointer(usedDefault),
-                             &result)) {
-                    return static_cast<int>(result);
-                }
-                return System().WideCharToMultiByte(codePage, flags, source, sourceLength, target,
-                                                    targetLength, defaultChar, usedDefault);
-            },
-    .InitializeCriticalSection =
-        [](Os::CriticalSection* section) RAWLAYER_SYSTEM_CALL {
-            RecordingBoundary::Current().Record("InitializeCriticalSection");
-            System().InitializeCriticalSection(section);
-        },
-    .EnterCriticalSection =
-        [](Os::CriticalSection* section) RAWLAYER_SYSTEM_CALL {
-            RecordingBoundary::Current().Record("EnterCriticalSection");
-            System().EnterCriticalSection(section);
-        },
-    .LeaveCriticalSection =
-        [](Os::CriticalSection* section) RAWLAYER_SYSTEM_CALL {
-            RecordingBoundary::Current().Record("LeaveCriticalSection");
-            System().LeaveCriticalSection(section);
-        },
-    .DeleteCriticalSection =
-        [](Os::CriticalSection* section) RAWLAYER_SYSTEM_CALL {
-            RecordingBoundary::Current().Record("DeleteCriticalSection");
-            System().DeleteCriticalSection(section);
-        },
+        return std::nullopt;
+    }
 };
+
+template <>
+struct Substitute<&Boundary::GetModuleFileNameA> {
+    static std::optional<Os::Dword> For(Os::ModuleHandle, char* buffer, Os::Dword size) {
+        if (const auto* path = RecordingBoundary::Current().ModuleFileNameA()) {
+            return Os::FillModuleFileName(*path, buffer, size);
+        }
+        return std::nullopt;
+    }
+};
+
+template <>
+struct Substitute<&Boundary::GetModuleFileNameW> {
+    static std::optional<Os::Dword> For(Os::ModuleHandle, WideUnit* buffer, Os::Dword size) {
+        if (const auto* path = RecordingBoundary::Current().ModuleFileNameW()) {
+            return Os::FillModuleFileName(*path, buffer, size);
+        }
+        return std::nullopt;
+    }
+};
+
+template <auto Entry, auto Other>
+constexpr bool SameEntry() {
+    if constexpr (std::is_same_v<decltype(Entry), decltype(Other)>) {
+        return Entry == Other;
+    } else {
+        return false;
+    }
+}
+
+template <auto Entry, auto... Entries>
+constexpr bool AmongEntries() {
+    return (SameEntry<Entry, Entries>() || ...);
+}
+
+// The entries that only read (the command line, the code page, the process's own
+// pseudo-handle, module paths, file attributes, conversions) or only guard the library's own
+// memory (the locks). Unprogrammed, they reach the system's table. Every other entry fails the
+// test and reports failure instead, unless the test passes it to the system, so that a
+// forgotten entry can never lock, suspend or shut down the machine running the tests.
+template <auto Entry>
+constexpr bool ReadOnly = AmongEntries<
+    Entry, &Boundary::GetCommandLineA, &Boundary::GetACP, &Boundary::GetCurrentProcess,
+    &Boundary::GetModuleFileNameA, &Boundary::GetModuleFileNameW, &Boundary::GetFileAttributesA,
+    &Boundary::GetFileAttributesW, &Boundary::MultiByteToWideChar, &Boundary::WideCharToMultiByte,
+    &Boundary::InitializeCriticalSection, &Boundary::EnterCriticalSection,
+    &Boundary::LeaveCriticalSection, &Boundary::DeleteCriticalSection>();
+
+// A programmed result as the entry's result type.
+template <typename Result>
+Result AsResult(std::int64_t value) {
+    if constexpr (std::is_pointer_v<Result>) {
+        return reinterpret_cast<Result>(static_cast<std::uintptr_t>(value));
+    } else {
+        return static_cast<Result>(value);
+    }
+}
+
+// An entry's name, as a template argument.
+template <std::size_t Size>
+struct EntryName {
+    constexpr EntryName(const char (&name)[Size]) { std::copy_n(name, Size, text); }
+    char text[Size];
+};
+
+template <typename Member>
+struct EntryType;
+
+template <typename Function>
+struct EntryType<Function Boundary::*> {
+    using Type = Function;
+};
+
+template <EntryName Name, auto Entry, typename Function = typename EntryType<decltype(Entry)>::Type>
+struct Recorded;
+
+// Every entry of the double: records the call, then answers with the programmed result, the
+// test's substitute, the system's table, or failure, in that order.
+template <EntryName Name, auto Entry, typename Result, typename... Arguments>
+struct Recorded<Name, Entry, Result(RAWLAYER_SYSTEM_CALL*)(Arguments...)> {
+    static Result RAWLAYER_SYSTEM_CALL Call(Arguments... arguments) {
+        RecordingBoundary& recorder = RecordingBoundary::Current();
+        recorder.Record(Described(Name.text, arguments...));
+        std::int64_t programmed = 0;
+        if (recorder.TakeResult(Name.text, &programmed)) {
+            ProgrammedEffect<Entry>::After(programmed, arguments...);
+            if constexpr (!std::is_void_v<Result>) {
+                return AsResult<Result>(programmed);
+            } else {
+                return;
+            }
+        }
+        if constexpr (requires { Substitute<Entry>::For(arguments...); }) {
+            if (auto substitute = Substitute<Entry>::For(arguments...)) {
+                return *substitute;
+            }
+        }
+        if (ReadOnly<Entry> || recorder.PassesToSystem(Name.text)) {
+            return (Os::SystemBoundary().*Entry)(arguments...);
+        }
+        ADD_FAILURE() << "unprogrammed call of " << Name.text
+                      << ": program its result, or pass it to the system";
+        return Result();
+    }
+};
+
+// Each entry named once; the designated order is the boundary's, which the compiler checks.
+#define RECORDED(entry) .entry = Recorded<#entry, &Boundary::entry>::Call
+
+const Boundary recordingBoundary = {
+    RECORDED(PostMessageA),
+    RECORDED(LockWorkStation),
+    RECORDED(ExitWindowsEx),
+    RECORDED(MessageBoxA),
+    RECORDED(MessageBoxW),
+    RECORDED(OpenProcessToken),
+    RECORDED(LookupPrivilegeValueA),
+    RECORDED(AdjustTokenPrivileges),
+    RECORDED(InitiateSystemShutdownExA),
+    RECORDED(SetSuspendState),
+    RECORDED(ShellExecuteExA),
+    RECORDED(ShellExecuteExW),
+    RECORDED(CoInitializeEx),
+    RECORDED(CoUninitialize),
+    RECORDED(GetCommandLineA),
+    RECORDED(GetACP),
+    RECORDED(GetCurrentProcess),
+    RECORDED(CloseHandle),
+    RECORDED(GetProcessId),
+    RECORDED(GetModuleFileNameA),
+    RECORDED(GetModuleFileNameW),
+    RECORDED(GetFileAttributesA),
+    RECORDED(GetFileAttributesW),
+    RECORDED(MultiByteToWideChar),
+    RECORDED(WideCharToMultiByte),
+    RECORDED(InitializeCriticalSection),
+    RECORDED(EnterCriticalSection),
+    RECORDED(LeaveCriticalSection),
+    RECORDED(DeleteCriticalSection),
+};
+
+#undef RECORDED
 
 bool IsLockCall(const std::string& call) {
     return call.find("CriticalSection") != std::string::npos;
@@ -493,6 +456,12 @@ std::vector<std::string> RecordingBoundary::CallsOf(
 
 void RecordingBoundary::Clear() {
     calls.clear();
+}
+
+std::string Hex(std::uint64_t value) {
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(value));
+    return text;
 }
 
 std::string Quoted(const char* text) {

@@ -1,10 +1,9 @@
 #pragma once
 // The recording double of the OS boundary. While one lives, every call through Os() is
 // written down as text, such as PostMessageA(0xffff, 0x112, 0xf170, 2). A function with a
-// programmed result returns it (filling its out-parameters with recognisable values). Calls
-// that only read (the command line, module paths, attributes, conversions, locks) go on to the
-// system's table; any other call without a programmed result fails the test and reports
-// failure, unless the test passes that function to the system. Used from one thread at a time.
+// programmed result returns it (filling its out-parameters with recognisable values). Which
+// unprogrammed calls reach the system's table, and which fail the test, is listed once, as
+// ReadOnly in the source. Used from one thread at a time.
 
 #include <cstdint>
 #include <deque>
@@ -77,6 +76,7 @@ class RecordingBoundary {
 };
 
 // Text forms used in recorded calls, for building expectations.
+std::string Hex(std::uint64_t value);
 std::string Quoted(const char* text);
 std::string Quoted(const char* text, std::size_t length);
 std::string QuotedWide(const Os::WideUnit* text);

@@ -9,7 +9,7 @@ recognised command also proves that no read-me was looked for, no box shown and 
 opened. Under Wine, SetSuspendState and InitiateSystemShutdownExA only return TRUE and
 LockWorkStation returns FALSE, so these rows suspend, power off and reboot nothing."""
 
-from wine_e2e import Box, Case, quote
+from wine_e2e import DEFAULT_WATCH, Box, Case, quote
 
 WORDS = (
     "DisplayOff",
@@ -71,10 +71,7 @@ ACTIONS = {
 # lock of libstdc++'s emergency exception pool, a semaphore under win32 threads, made before
 # WinMain runs.
 RUNTIME_EXIT = ["kernel32.CloseHandle(*) = 00000001"]
-WATCH = ("PostMessageA", "LockWorkStation", "ExitWindowsEx", "MessageBoxA", "MessageBoxW",
-         "OpenProcessToken", "LookupPrivilegeValueA", "AdjustTokenPrivileges",
-         "InitiateSystemShutdownExA", "SetSuspendState", "ShellExecuteExA", "ShellExecuteExW",
-         "GetFileAttributesA", "GetFileAttributesW", "CloseHandle")
+WATCH = DEFAULT_WATCH + ("CloseHandle",)
 
 USAGE = (
     b"(1) Execute this program with these argument.\r\n\r\n"

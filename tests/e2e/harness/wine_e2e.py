@@ -36,9 +36,9 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 import relay  # noqa: E402
 from relay import quote  # noqa: E402,F401  (for case tables)
 
-# What the relay trace records: the calls a Velmoran end-to-end case looks at, and two more
-# (CloseHandle, LoadLibraryExW) that a case may add to its watch list.
-TRACED = (
+# The calls a Velmoran end-to-end case looks at: the boundary's entries that act or that help
+# reads.
+DEFAULT_WATCH = (
     "PostMessageA",
     "LockWorkStation",
     "ExitWindowsEx",
@@ -53,10 +53,9 @@ TRACED = (
     "ShellExecuteExW",
     "GetFileAttributesA",
     "GetFileAttributesW",
-    "CloseHandle",
-    "LoadLibraryExW",
 )
-DEFAULT_WATCH = TRACED[:-2]
+# What the relay trace records: those, and two that a case may add to its watch list.
+TRACED = DEFAULT_WATCH + ("CloseHandle", "LoadLibraryExW")
 
 # Wine derives each process's ANSI code page from its locale: 1252 and 932 from these two,
 # which scripts/setup.sh generates.
