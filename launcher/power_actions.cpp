@@ -1,5 +1,6 @@
 #include "launcher/power_actions.h"
 
+#include "launcher/quiet_input.h"
 #include "platform/boundary.h"
 
 namespace Velmoran {
@@ -16,17 +17,67 @@ using RawLayer::Os::SePrivilegeEnabled;
 using RawLayer::Os::SeShutdownName;
 using RawLayer::Os::ShtdnReasonMajorOther;
 using RawLayer::Os::ShtdnReasonMinorMaintenance;
+using RawLayer::Os::SystemPowerCapabilitiesLevel;
 using RawLayer::Os::TokenAdjustPrivileges;
 using RawLayer::Os::TokenQuery;
 using RawLayer::Os::WmSysCommand;
 
 constexpr std::uint32_t OnePrivilegeSize = 16;
 
+// The system's clock and input history, for the wait before a broadcast.
+struct SystemClock {
+    std::uint32_t Now() const { return Os().GetTickCount(); }
+    bool LastInput(std::uint32_t& tick) const {
+        RawLayer::Os::LastInputInfo info{};
+        info.cbSize = sizeof info;
+        if (Os().GetLastInputInfo(&info) == 0) {
+            return false;
+        }
+        tick = info.dwTime;
+        return true;
+    }
+    void Sleep(std::uint32_t milliseconds) const { Os().Sleep(milliseconds); }
+};
+
 // True when the message was posted; where nothing could take it (natively: no desktop service
-// answered), the action is refused rather than reported as done.
+// answered), the action is refused rather than reported as done. It waits for the input that
+// asked for it to end first, which would otherwise undo it.
 bool Broadcast(std::uintptr_t command, std::intptr_t argument) {
+    SystemClock clock;
+    WaitForQuietInput(clock);
     return Os().PostMessageA(reinterpret_cast<RawLayer::Os::WindowHandle>(HwndBroadcast),
                              WmSysCommand, command, argument) != 0;
+}
+
+bool DisplaysOff() {
+    return Broadcast(ScMonitorPower, MonitorOff);
+}
+
+// What the PC can do, from the system's capability record; unreadable where the call is
+// missing or fails, and the actions then go ahead as the user asked.
+struct SleepStates {
+    bool readable = false;
+    bool classicSleep = false;
+    bool modernStandby = false;
+    bool hibernation = false;
+};
+
+SleepStates ReadSleepStates() {
+    // Zeroed first: a system that predates a field (Wine, for AoAc) leaves it untouched.
+    RawLayer::Os::PowerCapabilities capabilities{};
+    if (Os().CallNtPowerInformation(SystemPowerCapabilitiesLevel, nullptr, 0, &capabilities,
+                                    sizeof capabilities) != 0) {
+        return {};
+    }
+    SleepStates states;
+    states.readable = true;
+    states.classicSleep =
+        capabilities.SystemS1 != 0 || capabilities.SystemS2 != 0 || capabilities.SystemS3 != 0;
+    states.modernStandby = capabilities.AoAc != 0;
+    // A PC without a hibernation file (powercfg /h off) hangs or does nothing when asked to
+    // hibernate.
+    states.hibernation = capabilities.SystemS4 != 0 && capabilities.HiberFilePresent != 0;
+    return states;
 }
 
 bool Suspend(bool hibernate) {
@@ -75,29 +126,51 @@ bool EnablePowerPrivilege() {
                                       nullptr) != 0;
 }
 
+namespace {
+
+// Standing by where the PC can. A PC with Modern Standby only (most laptops since about 2019)
+// would hibernate, or do nothing, when asked for classic sleep; turning its displays off
+// enters Modern Standby. A PC with neither cannot stand by at all.
+bool StandBy() {
+    SleepStates states = ReadSleepStates();
+    if (!states.readable || states.classicSleep) {
+        EnablePowerPrivilege();
+        return Suspend(false);
+    }
+    return states.modernStandby && DisplaysOff();
+}
+
+bool Hibernate() {
+    SleepStates states = ReadSleepStates();
+    if (states.readable && !states.hibernation) {
+        return false;
+    }
+    // The system requires the shutdown privilege for hibernating as for standing by.
+    EnablePowerPrivilege();
+    return Suspend(true);
+}
+
+}  // namespace
+
 bool ExecuteCommand(CommandId id) {
     switch (id) {
         case CommandId::DisplayOff:
-            return Broadcast(ScMonitorPower, MonitorOff);
+            return DisplaysOff();
         case CommandId::ScreenSaver:
             return Broadcast(ScScreenSave, 0);
         case CommandId::LockScreen:
             return Os().LockWorkStation() != 0;
         case CommandId::Standby:
-            EnablePowerPrivilege();
-            return Suspend(false);
+            return StandBy();
+        // The lock comes first whatever follows: it is what protects a PC left alone.
         case CommandId::StandbyLock:
             Lock();
-            EnablePowerPrivilege();
-            return Suspend(false);
-        // The system requires the shutdown privilege for hibernating as for standing by.
+            return StandBy();
         case CommandId::Hibernation:
-            EnablePowerPrivilege();
-            return Suspend(true);
+            return Hibernate();
         case CommandId::HibernationLock:
             Lock();
-            EnablePowerPrivilege();
-            return Suspend(true);
+            return Hibernate();
         case CommandId::Logoff:
             return Os().ExitWindowsEx(EwxLogOff, 0) != 0;
         case CommandId::Poweroff:

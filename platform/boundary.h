@@ -19,6 +19,7 @@ struct Boundary {
                                              std::uintptr_t wParam, LongParam lParam);
     Bool(RAWLAYER_SYSTEM_CALL* LockWorkStation)();
     Bool(RAWLAYER_SYSTEM_CALL* ExitWindowsEx)(std::uint32_t flags, Dword reason);
+    Bool(RAWLAYER_SYSTEM_CALL* GetLastInputInfo)(LastInputInfo* info);
     int(RAWLAYER_SYSTEM_CALL* MessageBoxA)(WindowHandle owner, const char* text,
                                            const char* caption, std::uint32_t style);
     int(RAWLAYER_SYSTEM_CALL* MessageBoxW)(WindowHandle owner, const WideUnit* text,
@@ -40,6 +41,10 @@ struct Boundary {
     // powrprof: one-byte booleans in and out.
     std::uint8_t(RAWLAYER_SYSTEM_CALL* SetSuspendState)(std::uint8_t hibernate, std::uint8_t force,
                                                         std::uint8_t wakeupEventsDisabled);
+    // An NTSTATUS: 0 is success.
+    std::int32_t(RAWLAYER_SYSTEM_CALL* CallNtPowerInformation)(std::int32_t level, void* input,
+                                                               Dword inputLength, void* output,
+                                                               Dword outputLength);
 
     // shell32
     Bool(RAWLAYER_SYSTEM_CALL* ShellExecuteExA)(ShellExecuteInfoA* info);
@@ -53,6 +58,8 @@ struct Boundary {
     char*(RAWLAYER_SYSTEM_CALL* GetCommandLineA)();
     std::uint32_t(RAWLAYER_SYSTEM_CALL* GetACP)();
     Handle(RAWLAYER_SYSTEM_CALL* GetCurrentProcess)();
+    Dword(RAWLAYER_SYSTEM_CALL* GetTickCount)();
+    void(RAWLAYER_SYSTEM_CALL* Sleep)(Dword milliseconds);
     Bool(RAWLAYER_SYSTEM_CALL* CloseHandle)(Handle handle);
     Dword(RAWLAYER_SYSTEM_CALL* GetProcessId)(Handle process);
     Dword(RAWLAYER_SYSTEM_CALL* GetModuleFileNameA)(ModuleHandle module, char* buffer, Dword size);

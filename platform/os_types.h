@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include <cstddef>
+
 #ifdef _WIN32
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -67,6 +69,7 @@ struct ShellExecuteInfoW {
     HANDLE hProcess;
 };
 static_assert(sizeof(ShellExecuteInfoW) == sizeof(SHELLEXECUTEINFOW), "same layout as the system");
+using LastInputInfo = LASTINPUTINFO;
 #else
 using Bool = std::int32_t;
 using HResult = std::int32_t;
@@ -118,6 +121,67 @@ struct ShellExecuteInfoR {
 };
 using ShellExecuteInfoA = ShellExecuteInfoR<char>;
 using ShellExecuteInfoW = ShellExecuteInfoR<WideUnit>;
+
+struct LastInputInfo {
+    std::uint32_t cbSize;
+    std::uint32_t dwTime;
+};
+#endif
+
+// SYSTEM_POWER_CAPABILITIES as Microsoft's SDK lays it out: the one-byte BOOLEANs first, AoAc
+// (the PC has only Modern Standby) at 20. Debian's mingw-w64 headers still call that byte
+// spare2[2], so the record is declared here, with the same layout in both builds.
+struct PowerCapabilities {
+    std::uint8_t PowerButtonPresent;
+    std::uint8_t SleepButtonPresent;
+    std::uint8_t LidPresent;
+    std::uint8_t SystemS1;
+    std::uint8_t SystemS2;
+    std::uint8_t SystemS3;
+    std::uint8_t SystemS4;
+    std::uint8_t SystemS5;
+    std::uint8_t HiberFilePresent;
+    std::uint8_t FullWake;
+    std::uint8_t VideoDimPresent;
+    std::uint8_t ApmPresent;
+    std::uint8_t UpsPresent;
+    std::uint8_t ThermalControl;
+    std::uint8_t ProcessorThrottle;
+    std::uint8_t ProcessorMinThrottle;
+    std::uint8_t ProcessorMaxThrottle;
+    std::uint8_t FastSystemS4;
+    std::uint8_t Hiberboot;
+    std::uint8_t WakeAlarmPresent;
+    std::uint8_t AoAc;
+    std::uint8_t DiskSpinDown;
+    std::uint8_t HiberFileType;
+    std::uint8_t AoAcConnectivitySupported;
+    std::uint8_t spare3[6];
+    std::uint8_t SystemBatteriesPresent;
+    std::uint8_t BatteriesAreShortTerm;
+    // Three BATTERY_REPORTING_SCALE records of two DWORDs each.
+    std::uint32_t BatteryScale[6];
+    // SYSTEM_POWER_STATE values.
+    std::int32_t AcOnLineWake;
+    std::int32_t SoftLidWake;
+    std::int32_t RtcWake;
+    std::int32_t MinDeviceWakeState;
+    std::int32_t DefaultLowLatencyWake;
+};
+static_assert(offsetof(PowerCapabilities, SystemS1) == 3 &&
+                  offsetof(PowerCapabilities, HiberFilePresent) == 8 &&
+                  offsetof(PowerCapabilities, AoAc) == 20 &&
+                  offsetof(PowerCapabilities, BatteryScale) == 32 &&
+                  offsetof(PowerCapabilities, DefaultLowLatencyWake) == 72 &&
+                  sizeof(PowerCapabilities) == 76,
+              "the system's 76-byte record");
+#ifdef _WIN32
+static_assert(sizeof(PowerCapabilities) == sizeof(SYSTEM_POWER_CAPABILITIES) &&
+                  offsetof(PowerCapabilities, HiberFilePresent) ==
+                      offsetof(SYSTEM_POWER_CAPABILITIES, HiberFilePresent) &&
+                  offsetof(PowerCapabilities, AcOnLineWake) ==
+                      offsetof(SYSTEM_POWER_CAPABILITIES, AcOnLineWake),
+              "the layout of the system's headers");
 #endif
 
 }  // namespace RawLayer::Os

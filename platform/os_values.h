@@ -48,6 +48,11 @@ inline constexpr std::uint32_t CoinitApartmentThreaded = 0x2u;
 inline constexpr std::uint32_t CoinitDisableOle1Dde = 0x4u;
 inline constexpr std::int32_t ENotImpl = static_cast<std::int32_t>(0x80004001u);
 
+// Power information: the level of the capability record, and an NTSTATUS for a call that is not
+// there (any status but 0, STATUS_SUCCESS, is a failure).
+inline constexpr std::int32_t SystemPowerCapabilitiesLevel = 4;
+inline constexpr std::int32_t StatusNotImplemented = static_cast<std::int32_t>(0xC0000002u);
+
 // Code pages: the ANSI one of the process, and those the library converts through.
 inline constexpr std::uint32_t CpAcp = 0;
 inline constexpr std::uint32_t CpShiftJis = 932;

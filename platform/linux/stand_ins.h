@@ -27,6 +27,8 @@ StandIn<decltype(Boundary::PostMessageA)> PostMessageA;
 StandIn<decltype(Boundary::LockWorkStation)> LockWorkStation;
 // A plain log-off through the desktop's session manager.
 StandIn<decltype(Boundary::ExitWindowsEx)> ExitWindowsEx;
+// The time of the last keyboard or mouse input, where the desktop tells the idle time.
+StandIn<decltype(Boundary::GetLastInputInfo)> GetLastInputInfo;
 // The process token: polkit decides instead, when the action is asked for, so these fail.
 StandIn<decltype(Boundary::OpenProcessToken)> OpenProcessToken;
 StandIn<decltype(Boundary::LookupPrivilegeValueA)> LookupPrivilegeValueA;
@@ -34,6 +36,8 @@ StandIn<decltype(Boundary::AdjustTokenPrivileges)> AdjustTokenPrivileges;
 // Shutdown, reboot and suspend through the login manager.
 StandIn<decltype(Boundary::InitiateSystemShutdownExA)> InitiateSystemShutdownExA;
 StandIn<decltype(Boundary::SetSuspendState)> SetSuspendState;
+// The capability record, for the sleep states only, from what the login manager can do.
+StandIn<decltype(Boundary::CallNtPowerInformation)> CallNtPowerInformation;
 
 // Message box: a dialog on a desktop, else caption and text on standard error.
 StandIn<decltype(Boundary::MessageBoxA)> MessageBoxA;
@@ -52,6 +56,9 @@ StandIn<decltype(Boundary::GetCommandLineA)> GetCommandLineA;
 // The code page that narrow system text is in: NativeAnsiCodePage.
 StandIn<decltype(Boundary::GetACP)> GetACP;
 StandIn<decltype(Boundary::GetCurrentProcess)> GetCurrentProcess;
+// Milliseconds from a monotonic clock, wrapping at 32 bits as the system's tick count does.
+StandIn<decltype(Boundary::GetTickCount)> GetTickCount;
+StandIn<decltype(Boundary::Sleep)> Sleep;
 StandIn<decltype(Boundary::CloseHandle)> CloseHandle;
 StandIn<decltype(Boundary::GetProcessId)> GetProcessId;
 

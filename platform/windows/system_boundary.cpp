@@ -65,6 +65,7 @@ Boundary ResolveBoundary(const SystemLibraries& libraries) {
     Resolve<FALSE>(table.PostMessageA, libraries.user32, "PostMessageA");
     Resolve<FALSE>(table.LockWorkStation, libraries.user32, "LockWorkStation");
     Resolve<FALSE>(table.ExitWindowsEx, libraries.user32, "ExitWindowsEx");
+    Resolve<FALSE>(table.GetLastInputInfo, libraries.user32, "GetLastInputInfo");
     Resolve<0>(table.MessageBoxA, libraries.user32, "MessageBoxA");
     Resolve<0>(table.MessageBoxW, libraries.user32, "MessageBoxW");
 
@@ -75,6 +76,8 @@ Boundary ResolveBoundary(const SystemLibraries& libraries) {
                    "InitiateSystemShutdownExA");
 
     Resolve<FALSE>(table.SetSuspendState, libraries.powrprof, "SetSuspendState");
+    Resolve<StatusNotImplemented>(table.CallNtPowerInformation, libraries.powrprof,
+                                  "CallNtPowerInformation");
 
     Resolve<FALSE>(table.ShellExecuteExA, libraries.shell32, "ShellExecuteExA");
     Resolve<FALSE>(table.ShellExecuteExW, libraries.shell32, "ShellExecuteExW");
@@ -85,6 +88,8 @@ Boundary ResolveBoundary(const SystemLibraries& libraries) {
     table.GetCommandLineA = ::GetCommandLineA;
     table.GetACP = ::GetACP;
     table.GetCurrentProcess = ::GetCurrentProcess;
+    table.GetTickCount = ::GetTickCount;
+    table.Sleep = ::Sleep;
     table.CloseHandle = ::CloseHandle;
     table.GetProcessId = ::GetProcessId;
     table.GetModuleFileNameA = ::GetModuleFileNameA;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <stdexcept>
 #include <type_traits>
@@ -79,6 +80,9 @@ std::string Format(Os::Luid* luid) {
 std::string Format(Os::Dword* count) {
     return Filled(count);
 }
+std::string Format(Os::LastInputInfo* info) {
+    return Filled(info);
+}
 
 std::string Format(Os::TokenPrivileges* privileges) {
     if (privileges == nullptr) {
@@ -140,6 +144,13 @@ std::string Described(const char* name, std::uint32_t codePage, Os::Dword flags,
            Pointer(usedDefault) + ")";
 }
 
+// The capability record is written as the level and the sizes: its address says nothing.
+std::string Described(const char* name, std::int32_t level, void* input, Os::Dword inputLength,
+                      void* output, Os::Dword outputLength) {
+    return std::string(name) + "(" + Number(level) + ", " + Pointer(input) + ", " +
+           Hex(inputLength) + ", " + Filled(output) + ", " + Hex(outputLength) + ")";
+}
+
 // What a call with a programmed result leaves in its out-parameters: recognisable values where
 // it succeeds. Nothing for most entries.
 template <auto Entry>
@@ -163,6 +174,27 @@ struct ProgrammedEffect<&Boundary::LookupPrivilegeValueA> {
         if (result != 0) {
             luid->LowPart = RecordingBoundary::PrivilegeLowPart;
             luid->HighPart = 0;
+        }
+    }
+};
+
+template <>
+struct ProgrammedEffect<&Boundary::GetLastInputInfo> {
+    static void After(std::int64_t result, Os::LastInputInfo* info) {
+        if (result != 0) {
+            info->dwTime = RecordingBoundary::LastInputTick;
+        }
+    }
+};
+
+template <>
+struct ProgrammedEffect<&Boundary::CallNtPowerInformation> {
+    static void After(std::int64_t result, std::int32_t, void*, Os::Dword, void* output,
+                      Os::Dword outputLength) {
+        const Os::PowerCapabilities& capabilities =
+            RecordingBoundary::Current().PowerCapabilities();
+        if (result == 0 && output != nullptr && outputLength >= sizeof capabilities) {
+            std::memcpy(output, &capabilities, sizeof capabilities);
         }
     }
 };
@@ -239,13 +271,15 @@ constexpr bool AmongEntries() {
 }
 
 // The entries that only read (the command line, the code page, the process's own
-// pseudo-handle, module paths, file attributes, conversions) or only guard the library's own
+// pseudo-handle, the clock, the time of the last input, the power capabilities, module paths,
+// file attributes, conversions) or only guard the library's own
 // memory (the locks). Unprogrammed, they reach the system's table. Every other entry fails the
 // test and reports failure instead, unless the test passes it to the system, so that a
 // forgotten entry can never lock, suspend or shut down the machine running the tests.
 template <auto Entry>
 constexpr bool ReadOnly = AmongEntries<
     Entry, &Boundary::GetCommandLineA, &Boundary::GetACP, &Boundary::GetCurrentProcess,
+    &Boundary::GetTickCount, &Boundary::GetLastInputInfo, &Boundary::CallNtPowerInformation,
     &Boundary::GetModuleFileNameA, &Boundary::GetModuleFileNameW, &Boundary::GetFileAttributesA,
     &Boundary::GetFileAttributesW, &Boundary::MultiByteToWideChar, &Boundary::WideCharToMultiByte,
     &Boundary::InitializeCriticalSection, &Boundary::EnterCriticalSection,
@@ -316,6 +350,7 @@ const Boundary recordingBoundary = {
     RECORDED(PostMessageA),
     RECORDED(LockWorkStation),
     RECORDED(ExitWindowsEx),
+    RECORDED(GetLastInputInfo),
     RECORDED(MessageBoxA),
     RECORDED(MessageBoxW),
     RECORDED(OpenProcessToken),
@@ -323,6 +358,7 @@ const Boundary recordingBoundary = {
     RECORDED(AdjustTokenPrivileges),
     RECORDED(InitiateSystemShutdownExA),
     RECORDED(SetSuspendState),
+    RECORDED(CallNtPowerInformation),
     RECORDED(ShellExecuteExA),
     RECORDED(ShellExecuteExW),
     RECORDED(CoInitializeEx),
@@ -330,6 +366,8 @@ const Boundary recordingBoundary = {
     RECORDED(GetCommandLineA),
     RECORDED(GetACP),
     RECORDED(GetCurrentProcess),
+    RECORDED(GetTickCount),
+    RECORDED(Sleep),
     RECORDED(CloseHandle),
     RECORDED(GetProcessId),
     RECORDED(GetModuleFileNameA),
@@ -396,6 +434,10 @@ void RecordingBoundary::ProgramModuleFileNameW(std::u16string path) {
 
 void RecordingBoundary::ProgramCommandLine(std::string line) {
     commandLine = std::move(line);
+}
+
+void RecordingBoundary::ProgramPowerCapabilities(const Os::PowerCapabilities& capabilities) {
+    powerCapabilities = capabilities;
 }
 
 const std::string* RecordingBoundary::CommandLine() const {

@@ -23,6 +23,8 @@ class RecordingBoundary {
     static constexpr std::uintptr_t TokenHandle = 0x7070;
     static constexpr std::uintptr_t ProcessHandle = 0x5050;
     static constexpr std::uint32_t PrivilegeLowPart = 0x13;
+    // The tick of the last input that a programmed GetLastInputInfo reports.
+    static constexpr std::uint32_t LastInputTick = 0x1000;
 
     RecordingBoundary();
     ~RecordingBoundary();
@@ -43,6 +45,8 @@ class RecordingBoundary {
     void ProgramModuleFileNameW(std::u16string path);
     // GetCommandLineA returns this text while the double lives.
     void ProgramCommandLine(std::string line);
+    // A CallNtPowerInformation programmed to succeed (0) fills in this record.
+    void ProgramPowerCapabilities(const Os::PowerCapabilities& capabilities);
 
     // The calls so far, in order. Critical-section calls are left out unless asked for.
     std::vector<std::string> Calls() const;
@@ -60,6 +64,7 @@ class RecordingBoundary {
     const std::u16string* ModuleFileNameW() const;
     // The programmed command line; null when none is programmed.
     const std::string* CommandLine() const;
+    const Os::PowerCapabilities& PowerCapabilities() const { return powerCapabilities; }
 
   private:
     struct Programmed {
@@ -73,6 +78,7 @@ class RecordingBoundary {
     std::optional<std::string> moduleFileNameA;
     std::optional<std::u16string> moduleFileNameW;
     std::optional<std::string> commandLine;
+    Os::PowerCapabilities powerCapabilities{};
 };
 
 // Text forms used in recorded calls, for building expectations.
