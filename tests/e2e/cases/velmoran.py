@@ -34,6 +34,9 @@ PRIVILEGE = [
     "kernel32.CloseHandle(*) = 00000001",
 ]
 LOCK = ["user32.LockWorkStation() = 00000000"]
+# The capability record: Wine's reports S1, S4 and a hibernation file.
+CAPABILITIES = ["powrprof.CallNtPowerInformation(00000004, 00000000, 00000000, *, 0000004c)"
+                " = 00000000"]
 
 
 def broadcast(system_command: int, argument: int) -> list:
@@ -56,10 +59,10 @@ ACTIONS = {
     "DisplayOff": (broadcast(0xF170, 2), 0),
     "ScreenSaver": (broadcast(0xF140, 0), 0),
     "LockScreen": (LOCK, 2),
-    "Standby": (PRIVILEGE + suspend(0), 0),
-    "StandbyLock": (LOCK + PRIVILEGE + suspend(0), 0),
-    "Hibernation": (PRIVILEGE + suspend(1), 0),
-    "HibernationLock": (LOCK + PRIVILEGE + suspend(1), 0),
+    "Standby": (CAPABILITIES + PRIVILEGE + suspend(0), 0),
+    "StandbyLock": (LOCK + CAPABILITIES + PRIVILEGE + suspend(0), 0),
+    "Hibernation": (CAPABILITIES + PRIVILEGE + suspend(1), 0),
+    "HibernationLock": (LOCK + CAPABILITIES + PRIVILEGE + suspend(1), 0),
     "Logoff": (["user32.ExitWindowsEx(00000000, 00000000) = 00000001"], 0),
     "Poweroff": (PRIVILEGE + shutdown(0, 0), 0),
     "PoweroffForce": (PRIVILEGE + shutdown(1, 0), 0),
@@ -178,4 +181,22 @@ RAW_LINES = [
     usage("raw_two_extensions", b'"{exe}"', file_name="DisplayOff.old.exe"),
 ]
 
-CASES = COMMANDS + LOWER_CASE + HELP + RAW_LINES
+# PCs that Wine does not imitate, through a powrprof.dll of the test's own in the system
+# folder: on a PC with Modern Standby only, Standby turns the displays off instead of
+# suspending; on one without a hibernation file, Hibernation is refused without any suspend
+# call. The locking words lock first all the same.
+FAKE_POWRPROF = {"powrprof": "fake_powrprof.dll"}
+PCS = [
+    Case("modern_standby_%s" % word, line='"{exe}" %s' % word, exit_code=0,
+         system_dlls=FAKE_POWRPROF, environment={"VELMORAN_E2E_PC": "modern-standby"},
+         calls=lock + broadcast(0xF170, 2) + RUNTIME_EXIT, watch=WATCH,
+         system_dll_calls=["CallNtPowerInformation"])
+    for word, lock in (("Standby", []), ("StandbyLock", LOCK))
+] + [
+    Case("no_hibernation_file_%s" % word, line='"{exe}" %s' % word, exit_code=2,
+         system_dlls=FAKE_POWRPROF, environment={"VELMORAN_E2E_PC": "no-hibernation-file"},
+         calls=lock + RUNTIME_EXIT, watch=WATCH, system_dll_calls=["CallNtPowerInformation"])
+    for word, lock in (("Hibernation", []), ("HibernationLock", LOCK))
+]
+
+CASES = COMMANDS + LOWER_CASE + HELP + RAW_LINES + PCS

@@ -20,6 +20,7 @@ program that outlives its case's timeout, and a launcher that hangs is killed.
 from __future__ import annotations
 
 import argparse
+import contextlib
 import dataclasses
 import importlib.util
 import os
@@ -49,6 +50,7 @@ DEFAULT_WATCH = (
     "AdjustTokenPrivileges",
     "InitiateSystemShutdownExA",
     "SetSuspendState",
+    "CallNtPowerInformation",
     "ShellExecuteExA",
     "ShellExecuteExW",
     "GetFileAttributesA",
@@ -91,6 +93,10 @@ class Case:
     plants: DLL names without ".dll" (such as "version"): a copy of the plant beside the
       program under each, with native DLLs preferred over Wine's own for all of them, as
       Windows prefers a program's own folder for a DLL that it does not protect.
+    system_dlls: a system DLL's name without ".dll" to a built DLL laid in the prefix's system
+      folder in its place for this case only, with native DLLs preferred for that name.
+      Wine's relay trace does not cover such a DLL: it writes the names of the functions
+      called to a log instead, which system_dll_calls lists in order (None: unchecked).
     environment: variables set for the program (and so for what it starts), name to value.
     files: further files laid out, a path relative to the case's folder (the folder that
       holds the program's folder; "/"-separated, so "elsewhere/x.txt" lies in a sibling of
@@ -117,6 +123,8 @@ class Case:
     readme: Optional[str] = None
     readme_in_cwd: bool = False
     plants: Sequence[str] = ()
+    system_dlls: dict = dataclasses.field(default_factory=dict)
+    system_dll_calls: Optional[Sequence[str]] = None
     environment: dict = dataclasses.field(default_factory=dict)
     files: dict = dataclasses.field(default_factory=dict)
     calls: Optional[Sequence[str]] = None
@@ -145,6 +153,7 @@ class Outcome:
     plants_elsewhere: list = dataclasses.field(default_factory=list)  # (name, image) of others
     loads: list = dataclasses.field(default_factory=list)  # (path, kind): the DLLs it loaded
     echo: Optional[dict] = None
+    system_dll_calls: list = dataclasses.field(default_factory=list)
     seconds: float = 0.0
 
 
@@ -219,7 +228,8 @@ class Session:
         exe = self.to_windows(program)
         outcome.places = {"{exe}": str(exe), "{dir}": str(exe.parent),
                           "{case}": str(exe.parent.parent)}
-        logs = {name: outcome.folder / name for name in ("report", "wine.log", "opened", "echo")}
+        logs = {name: outcome.folder / name
+                for name in ("report", "wine.log", "opened", "echo", "system_dll")}
 
         narrow = isinstance(case.line, bytes)
         line = ("a:" + case.line.hex()) if narrow else ("w:" + _hex(case.line))
@@ -227,6 +237,7 @@ class Session:
             "WINEDEBUG": "+pid,+relay,+exec,+loaddll",
             "VELMORAN_VIEWER_LOG": str(self.to_windows(logs["opened"])),
             "VELMORAN_E2E_ECHO_LOG": str(self.to_windows(logs["echo"])),
+            "VELMORAN_E2E_SYSTEM_DLL_LOG": str(self.to_windows(logs["system_dll"])),
         }
         command = ["wine", str(self.find("e2e_launch.exe")), _hex(self.to_windows(logs["report"])),
                    str(int(case.timeout * 1000)), _hex(exe), line,
@@ -235,10 +246,12 @@ class Session:
         command += [_hex("%s=%s" % item) for item in child_environment.items()]
         environment = dict(os.environ, LANG=case.locale, LC_ALL=case.locale, WINEDEBUG="-all")
         environment.pop("WINEDLLOVERRIDES", None)
-        if case.plants:
-            environment["WINEDLLOVERRIDES"] = ",".join(case.plants) + "=n,b"
+        native = list(case.plants) + list(case.system_dlls)
+        if native:
+            environment["WINEDLLOVERRIDES"] = ",".join(native) + "=n,b"
         try:
-            _run_quietly(command, logs["wine.log"], case.timeout + 30, environment)
+            with self._system_dlls(case.system_dlls):
+                _run_quietly(command, logs["wine.log"], case.timeout + 30, environment)
         except subprocess.TimeoutExpired:
             outcome.error = "the launcher itself did not end"
 
@@ -259,6 +272,7 @@ class Session:
         while len(_read_lines(logs["opened"])) < awaited and time.monotonic() < deadline:
             time.sleep(0.05)
         outcome.opened = _read_lines(logs["opened"])
+        outcome.system_dll_calls = _read_lines(logs["system_dll"])
         if case.plants:
             _read_plant_log(program.parent / PLANT_LOG, exe, outcome)
         if logs["echo"].exists():
@@ -267,6 +281,24 @@ class Session:
                             "acp": int(fields["acp"])}
         outcome.seconds = time.monotonic() - started
         return outcome
+
+    @contextlib.contextmanager
+    def _system_dlls(self, dlls: dict):
+        """Lays the DLLs in the system folder, and puts Wine's own back afterwards."""
+        system = self.to_unix(PureWindowsPath("C:/windows/system32"))
+        kept = {}
+        try:
+            for name, built in dlls.items():
+                target = system / (name + ".dll")
+                kept[target] = target.read_bytes() if target.exists() else None
+                shutil.copy2(self.find(built), target)
+            yield
+        finally:
+            for target, original in kept.items():
+                if original is None:
+                    target.unlink(missing_ok=True)
+                else:
+                    target.write_bytes(original)
 
     def _lay_out(self, case: Case, folder: Path) -> Path:
         """The case's folder: the program's copy and what lies beside it."""
@@ -322,6 +354,9 @@ class Session:
                 any(m.get(key) != value for key, value in w.items()) for w, m in zip(want, made)
             ):
                 problems.append("shell requests %r, expected %r" % (made, want))
+        if case.system_dll_calls is not None and outcome.system_dll_calls != list(case.system_dll_calls):
+            problems.append("calls of the system folder's DLL %r, expected %r"
+                            % (outcome.system_dll_calls, list(case.system_dll_calls)))
         if case.plants and set(outcome.plants_ran) != set(case.plants_ran):
             problems.append("planted DLLs that ran in the program: %s; expected: %s"
                             % (_names(outcome.plants_ran), _names(case.plants_ran)))
