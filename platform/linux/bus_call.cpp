@@ -7,6 +7,9 @@ namespace {
 
 const char* const KindName[] = {"system bus", "session bus"};
 
+// In microseconds, by BusWait: a password dialog is given minutes.
+constexpr std::uint64_t Timeout[] = {5'000'000, 300'000'000};
+
 BusOutcome Failed(const char* name, const std::string& message) {
     BusOutcome outcome;
     outcome.errorName = name;
@@ -36,8 +39,7 @@ bool BusOutcome::NotThere() const {
            Is(SD_BUS_ERROR_UNKNOWN_OBJECT);
 }
 
-sd_bus_message* NewCall(const BusConnection& connection, const BusMethod& method,
-                        bool interactive) {
+sd_bus_message* NewCall(const BusConnection& connection, const BusMethod& method, BusWait wait) {
     if (connection.bus == nullptr) {
         return nullptr;
     }
@@ -49,14 +51,15 @@ sd_bus_message* NewCall(const BusConnection& connection, const BusMethod& method
     // A desktop service that is not running stays so: activating one of another desktop
     // would act on a session that is not there.
     if (sd_bus_message_set_auto_start(call, 0) < 0 ||
-        sd_bus_message_set_allow_interactive_authorization(call, interactive ? 1 : 0) < 0) {
+        sd_bus_message_set_allow_interactive_authorization(call, wait == BusWait::Interactive) <
+            0) {
         sd_bus_message_unref(call);
         return nullptr;
     }
     return call;
 }
 
-BusOutcome Call(const BusConnection& connection, sd_bus_message* call, std::uint64_t timeout) {
+BusOutcome Call(const BusConnection& connection, sd_bus_message* call, BusWait wait) {
     if (connection.bus == nullptr) {
         return Failed("", connection.failure);
     }
@@ -66,7 +69,7 @@ BusOutcome Call(const BusConnection& connection, sd_bus_message* call, std::uint
     // All null, as SD_BUS_ERROR_NULL, whose compound literal C++ does not have.
     sd_bus_error error{};
     sd_bus_message* reply = nullptr;
-    int result = sd_bus_call(connection.bus, call, timeout, &error, &reply);
+    int result = sd_bus_call(connection.bus, call, Timeout[static_cast<int>(wait)], &error, &reply);
     sd_bus_message_unref(call);
     sd_bus_message_unref(reply);
     BusOutcome outcome;

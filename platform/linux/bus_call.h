@@ -11,10 +11,9 @@ namespace RawLayer::Os::Linux {
 
 enum class BusKind { System, Session };
 
-// How long a call may take: a look-up answers at once, while a power call made with
-// interactive authorisation may wait for a password dialog.
-inline constexpr std::uint64_t LookUpTimeout = 5'000'000;  // microseconds
-inline constexpr std::uint64_t InteractiveTimeout = 300'000'000;
+// How a call waits: a look-up answers at once, while a power or log-off call allows
+// interactive authorisation and may wait for a password dialog.
+enum class BusWait { LookUp, Interactive };
 
 // One connection to the system or the session bus, opened on construction.
 class BusConnection {
@@ -50,21 +49,22 @@ struct BusOutcome {
 
 // A new method call that never starts a service that is not running. Null when it cannot be
 // built; the caller appends the arguments and hands it to Call.
-sd_bus_message* NewCall(const BusConnection& connection, const BusMethod& method, bool interactive);
-// Sends the call, waits at most timeout microseconds for the answer, and releases the call.
-BusOutcome Call(const BusConnection& connection, sd_bus_message* call, std::uint64_t timeout);
+sd_bus_message* NewCall(const BusConnection& connection, const BusMethod& method, BusWait wait);
+// Sends the call, waits for the answer as long as wait allows, and releases the call.
+BusOutcome Call(const BusConnection& connection, sd_bus_message* call, BusWait wait);
 
-// A call with arguments in sd-bus's notation, for instance "b" and 1.
+// A call with arguments in sd-bus's notation, for instance "b" and 1; a null signature for
+// none.
 template <typename... Arguments>
-BusOutcome CallMethod(const BusConnection& connection, const BusMethod& method, bool interactive,
-                      std::uint64_t timeout, const char* signature, Arguments... arguments) {
-    sd_bus_message* call = NewCall(connection, method, interactive);
+BusOutcome CallMethod(const BusConnection& connection, const BusMethod& method, BusWait wait,
+                      const char* signature, Arguments... arguments) {
+    sd_bus_message* call = NewCall(connection, method, wait);
     if (call != nullptr && signature != nullptr &&
         sd_bus_message_append(call, signature, arguments...) < 0) {
         sd_bus_message_unref(call);
         call = nullptr;
     }
-    return Call(connection, call, timeout);
+    return Call(connection, call, wait);
 }
 
 }  // namespace RawLayer::Os::Linux

@@ -4,7 +4,8 @@
 
 #include <string>
 
-#include "platform/linux/refusal.h"
+#include "platform/linux/attempts.h"
+#include "platform/linux/bus_services.h"
 #include "platform/linux/stand_ins.h"
 #include "platform/linux/x11_display.h"
 
@@ -14,61 +15,20 @@ namespace {
 // Mutter's power-save mode for displays that are off.
 constexpr std::int32_t MutterPowerSaveOff = 3;
 
-const BusMethod kdeTurnOffScreen = {"org.kde.kglobalaccel", "/component/org_kde_powerdevil",
-                                    "org.kde.kglobalaccel.Component", "invokeShortcut"};
-const BusMethod mutterProperty = {"org.gnome.Mutter.DisplayConfig",
-                                  "/org/gnome/Mutter/DisplayConfig",
-                                  "org.freedesktop.DBus.Properties", "Set"};
-// GNOME, then the screen savers that took its name, then the common one of KDE and others.
-const BusMethod screenSavers[] = {
-    {"org.gnome.ScreenSaver", "/org/gnome/ScreenSaver", "org.gnome.ScreenSaver", "SetActive"},
-    {"org.mate.ScreenSaver", "/org/mate/ScreenSaver", "org.mate.ScreenSaver", "SetActive"},
-    {"org.cinnamon.ScreenSaver", "/org/cinnamon/ScreenSaver", "org.cinnamon.ScreenSaver",
-     "SetActive"},
-    {"org.freedesktop.ScreenSaver", "/ScreenSaver", "org.freedesktop.ScreenSaver", "SetActive"},
-};
-
-bool Tried(Attempts& attempts, const char* service, const BusOutcome& outcome) {
-    attempts.Note(service, outcome);
-    return outcome.done;
-}
-
-bool TurnDisplaysOff() {
-    Attempts attempts("displays off");
+// The desktop's services in turn, then the X server's way of doing the same.
+template <typename... Requests>
+bool Broadcast(const char* action, bool (*throughX11)(const X11Calls&, std::string&),
+               const Requests&... requests) {
+    Attempts attempts(action);
     {
         BusConnection session(BusKind::Session);
-        if (Tried(attempts, kdeTurnOffScreen.service,
-                  CallMethod(session, kdeTurnOffScreen, false, LookUpTimeout, "s",
-                             "Turn Off Screen")) ||
-            Tried(attempts, mutterProperty.service,
-                  CallMethod(session, mutterProperty, false, LookUpTimeout, "ssv",
-                             mutterProperty.service, "PowerSaveMode", "i", MutterPowerSaveOff))) {
+        if (attempts.AskInTurn(session, BusWait::LookUp, requests...)) {
             return true;
         }
     }
     X11Library x11;
     std::string reason;
-    if (ForceDisplaysOff(x11.calls, reason)) {
-        return true;
-    }
-    attempts.NoteMissing(reason);
-    return attempts.Refuse();
-}
-
-bool StartTheScreenSaver() {
-    Attempts attempts("screen saver");
-    {
-        BusConnection session(BusKind::Session);
-        for (const BusMethod& method : screenSavers) {
-            if (Tried(attempts, method.service,
-                      CallMethod(session, method, false, LookUpTimeout, "b", 1))) {
-                return true;
-            }
-        }
-    }
-    X11Library x11;
-    std::string reason;
-    if (ActivateScreenSaver(x11.calls, reason)) {
+    if (throughX11(x11.calls, reason)) {
         return true;
     }
     attempts.NoteMissing(reason);
@@ -83,10 +43,22 @@ Bool PostMessageA(Handle window, std::uint32_t message, std::uintptr_t wParam,
         return 0;
     }
     if (wParam == ScMonitorPower && lParam == MonitorOff) {
-        return TurnDisplaysOff() ? 1 : 0;
+        return Broadcast("displays off", ForceDisplaysOff,
+                         BusRequest(KdePowerShortcuts("invokeShortcut"), "s", "Turn Off Screen"),
+                         BusRequest(MutterDisplayConfig.PropertySetter(), "ssv",
+                                    MutterDisplayConfig.interface, "PowerSaveMode", "i",
+                                    MutterPowerSaveOff))
+                   ? 1
+                   : 0;
     }
     if (wParam == ScScreenSave) {
-        return StartTheScreenSaver() ? 1 : 0;
+        return Broadcast("screen saver", ActivateScreenSaver,
+                         BusRequest(GnomeScreenSaver("SetActive"), "b", 1),
+                         BusRequest(MateScreenSaver("SetActive"), "b", 1),
+                         BusRequest(CinnamonScreenSaver("SetActive"), "b", 1),
+                         BusRequest(FreedesktopScreenSaver("SetActive"), "b", 1))
+                   ? 1
+                   : 0;
     }
     return 0;
 }

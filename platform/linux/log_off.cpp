@@ -3,7 +3,8 @@
 // TerminateSession would end every program of the session at once, so it is never used:
 // without a session manager, log-off is refused.
 
-#include "platform/linux/refusal.h"
+#include "platform/linux/attempts.h"
+#include "platform/linux/bus_services.h"
 #include "platform/linux/stand_ins.h"
 
 namespace RawLayer::Os::Linux {
@@ -15,39 +16,10 @@ constexpr std::uint32_t GnomeWithoutConfirmation = 1;
 constexpr std::int32_t KdeNoConfirmation = 0;
 constexpr std::int32_t KdeLogOutOnly = 0;
 constexpr std::int32_t KdeDefaultMode = -1;
-
-const BusMethod gnomeLogout = {"org.gnome.SessionManager", "/org/gnome/SessionManager",
-                               "org.gnome.SessionManager", "Logout"};
-const BusMethod plasmaLogout = {"org.kde.Shutdown", "/Shutdown", "org.kde.Shutdown", "logout"};
-const BusMethod ksmserverLogout = {"org.kde.ksmserver", "/KSMServer", "org.kde.KSMServerInterface",
-                                   "logout"};
-const BusMethod xfceLogout = {"org.xfce.SessionManager", "/org/xfce/SessionManager",
-                              "org.xfce.Session.Manager", "Logout"};
-
-// Each session manager in turn, until one takes the request.
-bool AskSessionManagers(const BusConnection& session, Attempts& attempts) {
-    BusOutcome outcome =
-        CallMethod(session, gnomeLogout, true, InteractiveTimeout, "u", GnomeWithoutConfirmation);
-    attempts.Note(gnomeLogout.service, outcome);
-    if (outcome.done) {
-        return true;
-    }
-    outcome = CallMethod(session, plasmaLogout, true, InteractiveTimeout, nullptr);
-    attempts.Note(plasmaLogout.service, outcome);
-    if (outcome.done) {
-        return true;
-    }
-    outcome = CallMethod(session, ksmserverLogout, true, InteractiveTimeout, "iii",
-                         KdeNoConfirmation, KdeLogOutOnly, KdeDefaultMode);
-    attempts.Note(ksmserverLogout.service, outcome);
-    if (outcome.done) {
-        return true;
-    }
-    // Xfce: no dialog, but the session is saved as on any log-out.
-    outcome = CallMethod(session, xfceLogout, true, InteractiveTimeout, "bb", 0, 1);
-    attempts.Note(xfceLogout.service, outcome);
-    return outcome.done;
-}
+// Xfce's Logout(show dialog, allow save): no dialog, but the session is saved as on any
+// log-out.
+constexpr int XfceNoDialog = 0;
+constexpr int XfceSaveSession = 1;
 
 }  // namespace
 
@@ -58,7 +30,13 @@ Bool ExitWindowsEx(std::uint32_t flags, std::uint32_t) {
         return attempts.Refuse();
     }
     BusConnection session(BusKind::Session);
-    if (AskSessionManagers(session, attempts)) {
+    if (attempts.AskInTurn(
+            session, BusWait::Interactive,
+            BusRequest(GnomeSessionManager("Logout"), "u", GnomeWithoutConfirmation),
+            BusRequest(PlasmaShutdown("logout"), nullptr),
+            BusRequest(KdeSessionServer("logout"), "iii", KdeNoConfirmation, KdeLogOutOnly,
+                       KdeDefaultMode),
+            BusRequest(XfceSessionManager("Logout"), "bb", XfceNoDialog, XfceSaveSession))) {
         return 1;
     }
     attempts.NoteMissing("no session manager");

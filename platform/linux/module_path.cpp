@@ -4,18 +4,16 @@
 // /proc/self/exe resolves symbolic links, so a link named after a command word would lose
 // its name there. The path is therefore the real file's directory joined with the name the
 // program was started under (argv[0]'s last component): a link or a copy so named acts like
-// a renamed Velmoran.exe, and the read-me is looked for beside the real file. An installed
-// program in <prefix>/bin keeps its read-me in <prefix>/share/doc/velmoran, so that folder
-// stands for its directory.
+// a renamed Velmoran.exe, and the read-me is looked for beside the real file. The packages
+// install the real file with its read-me beside it, and put only a link on PATH.
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "platform/linux/process.h"
 #include "platform/linux/stand_ins.h"
 #include "platform/module_file_name.h"
 
@@ -36,42 +34,20 @@ std::string ReadRealPath() {
     }
 }
 
-// argv[0]'s last component; empty when the program was started without one.
-std::string StartedName() {
-    std::ifstream file("/proc/self/cmdline", std::ios::binary);
-    std::string first;
-    std::getline(file, first, '\0');
-    return first.substr(first.find_last_of('/') + 1);
-}
-
-bool IsDirectory(const std::string& path) {
-    struct stat status {};
-    return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-}
-
-std::string ProgramDirectory(const std::string& realPath) {
-    std::string directory = realPath.substr(0, realPath.find_last_of('/'));
-    std::size_t parentEnd = directory.find_last_of('/');
-    if (parentEnd != std::string::npos &&
-        directory.compare(parentEnd + 1, std::string::npos, "bin") == 0) {
-        std::string documents = directory.substr(0, parentEnd) + "/share/doc/velmoran";
-        if (IsDirectory(documents)) {
-            return documents;
-        }
-    }
-    return directory;
-}
-
 std::string ReadProgramPath() {
     std::string realPath = ReadRealPath();
     if (realPath.empty()) {
         return realPath;
     }
-    std::string name = StartedName();
+    std::size_t directoryEnd = realPath.find_last_of('/');
+    std::vector<std::string> arguments = StartArguments();
+    // argv[0]'s last component, unless the program was started without one.
+    std::string name = arguments.empty() ? std::string() : arguments.front();
+    name.erase(0, name.find_last_of('/') + 1);
     if (name.empty()) {
-        name = realPath.substr(realPath.find_last_of('/') + 1);
+        name = realPath.substr(directoryEnd + 1);
     }
-    return ProgramDirectory(realPath) + "/" + name;
+    return realPath.substr(0, directoryEnd + 1) + name;
 }
 
 }  // namespace

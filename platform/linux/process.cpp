@@ -1,5 +1,7 @@
-// Process stand-ins. A process handle is the process id carried in the pointer; the current
-// process has the same pseudo handle Windows gives it.
+// Process stand-ins and the arguments they come from. A process handle is the process id
+// carried in the pointer; the current process has the same pseudo handle Windows gives it.
+
+#include "platform/linux/process.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -7,7 +9,6 @@
 #include <cstdint>
 #include <fstream>
 #include <iterator>
-#include <string>
 
 #include "platform/linux/stand_ins.h"
 
@@ -16,36 +17,39 @@ namespace {
 
 // Windows hands programs one raw line; rebuild it from the argument vector, quoting the
 // arguments that a blank would otherwise split.
-std::string ReadCommandLine() {
-    std::ifstream file("/proc/self/cmdline", std::ios::binary);
-    std::string raw((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+std::string JoinCommandLine() {
     std::string line;
-    std::size_t start = 0;
-    while (start < raw.size()) {
-        std::size_t end = raw.find('\0', start);
-        if (end == std::string::npos) {
-            end = raw.size();
-        }
-        std::string argument = raw.substr(start, end - start);
+    for (const std::string& argument : StartArguments()) {
         if (!line.empty()) {
             line += ' ';
         }
         bool needsQuotes = argument.empty() || argument.find_first_of(" \t") != std::string::npos;
         line += needsQuotes ? '"' + argument + '"' : argument;
-        start = end + 1;
     }
     return line;
 }
 
 }  // namespace
 
-char* GetCommandLineA() {
-    static std::string line = ReadCommandLine();
-    return line.data();
+std::vector<std::string> StartArguments() {
+    std::ifstream file("/proc/self/cmdline", std::ios::binary);
+    std::string raw((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::vector<std::string> arguments;
+    std::size_t start = 0;
+    while (start < raw.size()) {
+        std::size_t end = raw.find('\0', start);
+        if (end == std::string::npos) {
+            end = raw.size();
+        }
+        arguments.push_back(raw.substr(start, end - start));
+        start = end + 1;
+    }
+    return arguments;
 }
 
-std::uint32_t GetACP() {
-    return NativeAnsiCodePage;
+char* GetCommandLineA() {
+    static std::string line = JoinCommandLine();
+    return line.data();
 }
 
 Handle GetCurrentProcess() {

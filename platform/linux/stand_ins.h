@@ -17,10 +17,6 @@ namespace RawLayer::Os::Linux {
 template <typename Entry>
 using StandIn = std::remove_pointer_t<Entry>;
 
-// Natively the "ANSI code page" is UTF-8, the encoding of Linux file names and of the
-// command line in the locales this program is used with.
-inline constexpr std::uint32_t NativeAnsiCodePage = CpUtf8;
-
 // Displays off and the screen saver, for the broadcast of those system commands only.
 StandIn<decltype(Boundary::PostMessageA)> PostMessageA;
 // Locking the session, through the login manager or the desktop's screen saver.
@@ -53,8 +49,6 @@ StandIn<decltype(Boundary::CoUninitialize)> CoUninitialize;
 
 // Process: the raw command line, process handles as process ids.
 StandIn<decltype(Boundary::GetCommandLineA)> GetCommandLineA;
-// The code page that narrow system text is in: NativeAnsiCodePage.
-StandIn<decltype(Boundary::GetACP)> GetACP;
 StandIn<decltype(Boundary::GetCurrentProcess)> GetCurrentProcess;
 // Milliseconds from a monotonic clock, wrapping at 32 bits as the system's tick count does.
 StandIn<decltype(Boundary::GetTickCount)> GetTickCount;
@@ -70,6 +64,10 @@ StandIn<decltype(Boundary::GetModuleFileNameW)> GetModuleFileNameW;
 StandIn<decltype(Boundary::GetFileAttributesA)> GetFileAttributesA;
 StandIn<decltype(Boundary::GetFileAttributesW)> GetFileAttributesW;
 
+// Natively the "ANSI code page" is UTF-8, the encoding of Linux file names and of the
+// command line in the locales this program is used with. GetACP answers it.
+inline constexpr std::uint32_t NativeAnsiCodePage = CpUtf8;
+StandIn<decltype(Boundary::GetACP)> GetACP;
 // Conversions between code pages and UTF-16 with the sizes and replacement characters of
 // Wine's converters, for flags 0: code pages 932, 20932, 65000, 65001 and 0, which is
 // NativeAnsiCodePage. Every other code page (51932 included, as under Wine 8) and every

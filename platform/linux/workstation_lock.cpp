@@ -5,19 +5,11 @@
 
 #include <cstdlib>
 
-#include "platform/linux/logind.h"
-#include "platform/linux/refusal.h"
+#include "platform/linux/attempts.h"
+#include "platform/linux/bus_services.h"
 #include "platform/linux/stand_ins.h"
 
 namespace RawLayer::Os::Linux {
-namespace {
-
-const BusMethod screenSaverLocks[] = {
-    {"org.freedesktop.ScreenSaver", "/ScreenSaver", "org.freedesktop.ScreenSaver", "Lock"},
-    {"org.gnome.ScreenSaver", "/org/gnome/ScreenSaver", "org.gnome.ScreenSaver", "Lock"},
-};
-
-}  // namespace
 
 Bool LockWorkStation() {
     Attempts attempts("LockSession");
@@ -25,26 +17,19 @@ Bool LockWorkStation() {
         BusConnection system(BusKind::System);
         const char* sessionId = std::getenv("XDG_SESSION_ID");
         for (const char* session : {"auto", sessionId}) {
-            if (session == nullptr || *session == '\0') {
-                continue;
-            }
-            BusOutcome outcome = CallMethod(system, LogindManager("LockSession"), false,
-                                            LookUpTimeout, "s", session);
-            attempts.Note(LogindService, outcome);
-            if (outcome.done) {
+            if (session != nullptr && *session != '\0' &&
+                attempts.AskInTurn(system, BusWait::LookUp,
+                                   BusRequest(LogindManager("LockSession"), "s", session))) {
                 return 1;
             }
         }
     }
     BusConnection session(BusKind::Session);
-    for (const BusMethod& method : screenSaverLocks) {
-        BusOutcome outcome = CallMethod(session, method, false, LookUpTimeout, nullptr);
-        attempts.Note(method.service, outcome);
-        if (outcome.done) {
-            return 1;
-        }
-    }
-    return attempts.Refuse();
+    return attempts.AskInTurn(session, BusWait::LookUp,
+                              BusRequest(FreedesktopScreenSaver("Lock"), nullptr),
+                              BusRequest(GnomeScreenSaver("Lock"), nullptr))
+               ? 1
+               : attempts.Refuse();
 }
 
 }  // namespace RawLayer::Os::Linux

@@ -2,7 +2,8 @@
 """The Debian package and the RPM, each installed into a throwaway root as dpkg and rpm would
 install it: their fields and files, the menu entry with an action per word and its icon, and
 the installed velmoran run from PATH and through a link against a desktop of its own
-(desktop_bus.py), finding its read-me in the package's documentation folder.
+(desktop_bus.py), finding its read-me beside its real file, a link to the package's
+documentation folder.
 
     /usr/bin/python3 package_test.py PACKAGE.deb PACKAGE.rpm [unittest options]"""
 import configparser
@@ -18,11 +19,14 @@ import unittest
 import desktop_bus
 
 READ_ME = "usr/share/doc/velmoran/ReadMe_Velmoran.txt"
+PROGRAM = "usr/lib/velmoran/velmoran"
+READ_ME_BESIDE_PROGRAM = "usr/lib/velmoran/ReadMe_Velmoran.txt"
 ENTRY = "usr/share/applications/velmoran.desktop"
 ICON_SIZES = [16, 22, 24, 32, 48, 64, 128, 256]
 WINDOWS_ICON = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "launcher",
                             "resources", "velmoran.ico")
-FILES = sorted(["usr/bin/velmoran", READ_ME, "usr/share/man/man1/velmoran.1.gz", ENTRY]
+FILES = sorted(["usr/bin/velmoran", PROGRAM, READ_ME_BESIDE_PROGRAM, READ_ME,
+                "usr/share/man/man1/velmoran.1.gz", ENTRY]
                + ["usr/share/icons/hicolor/%dx%d/apps/velmoran.png" % (size, size)
                   for size in ICON_SIZES])
 
@@ -49,8 +53,10 @@ class Deb:
         return output("dpkg-deb", "-f", self.path, "Depends")
 
     def files(self):
-        return sorted(line.split()[-1][2:] for line in output("dpkg-deb", "-c", self.path)
-                      .splitlines() if not line.startswith("d"))
+        # A link's line ends in " -> " and its target.
+        return sorted(line.split(" -> ")[0].split()[-1][2:]
+                      for line in output("dpkg-deb", "-c", self.path).splitlines()
+                      if not line.startswith("d"))
 
 
 class Rpm:
@@ -186,7 +192,9 @@ class PackageCase:
                 break
             time.sleep(0.05)
         with open(opened) as file:
-            self.assertEqual(file.read(), os.path.join(self.root, READ_ME) + "\n")
+            self.assertEqual(file.read(), os.path.join(self.root, READ_ME_BESIDE_PROGRAM) + "\n")
+        self.assertEqual(os.path.realpath(os.path.join(self.root, READ_ME_BESIDE_PROGRAM)),
+                         os.path.join(self.root, READ_ME))
 
 
 def main():

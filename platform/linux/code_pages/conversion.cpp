@@ -1,13 +1,13 @@
-// The conversion stand-ins give the sizes and units that Wine's MultiByteToWideChar and
-// WideCharToMultiByte give with flags 0, checked against a table of vectors recorded under
-// Wine. Code pages: 0 (the ANSI code page, natively UTF-8), 932, 20932 (EUC-JP), 65000 and
-// 65001. Like Wine 8, they refuse 51932 and every other code page. Any flag is refused: the library
-// never passes one, and refusing keeps the stand-ins from half-imitating options they do not
-// implement.
+// The code-page stand-ins: GetACP, and conversions that give the sizes and units that Wine's
+// MultiByteToWideChar and WideCharToMultiByte give with flags 0, checked against a table of vectors
+// recorded under Wine. Code pages: 0 (the ANSI code page, natively UTF-8), 932, 20932 (EUC-JP),
+// 65000 and 65001. Like Wine 8, they refuse 51932 and every other code page. Any flag is refused:
+// the library never passes one, and refusing keeps the stand-ins from half-imitating options they
+// do not implement.
 
 #include <cstddef>
 
-#include "platform/linux/code_page_conversions.h"
+#include "platform/linux/code_pages/code_page_conversions.h"
 #include "platform/linux/stand_ins.h"
 
 namespace RawLayer::Os::Linux {
@@ -38,6 +38,10 @@ bool AcceptsArguments(std::uint32_t flags, const SourceUnit* source, std::int32_
 }
 
 }  // namespace
+
+std::uint32_t GetACP() {
+    return NativeAnsiCodePage;
+}
 
 std::int32_t MultiByteToWideChar(std::uint32_t codePage, std::uint32_t flags, const char* source,
                                  std::int32_t sourceLength, WideUnit* target,

@@ -6,7 +6,7 @@
 // rows 0xF5 to 0xFE map to private use, with both forms of second byte. Found by converting
 // every single byte, pair and unit below U+10000 with Wine and with the C library.
 
-#include "platform/linux/double_byte_conversion.h"
+#include "platform/linux/code_pages/double_byte_conversion.h"
 
 namespace RawLayer::Os::Linux {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/linux/refusal.h"
+#include "platform/linux/attempts.h"
 
 #include <cstdio>
 

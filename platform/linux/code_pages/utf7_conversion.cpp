@@ -4,7 +4,7 @@
 
 #include <initializer_list>
 
-#include "platform/linux/code_page_conversions.h"
+#include "platform/linux/code_pages/code_page_conversions.h"
 
 namespace RawLayer::Os::Linux {
 namespace {

@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/linux/code_page_conversions.h"
+#include "platform/linux/code_pages/code_page_conversions.h"
 
 namespace RawLayer::Os::Linux {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "platform/linux/double_byte_conversion.h"
+#include "platform/linux/code_pages/double_byte_conversion.h"
 
 namespace RawLayer::Os::Linux {
 namespace {

@@ -3,7 +3,7 @@
 // of the input swallows the rest of the input into one U+FFFD, and the byte that shows a
 // three-byte sequence to be overlong or a surrogate is swallowed with its lead byte.
 
-#include "platform/linux/code_page_conversions.h"
+#include "platform/linux/code_pages/code_page_conversions.h"
 
 namespace RawLayer::Os::Linux {
 namespace {
