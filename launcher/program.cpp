@@ -5,13 +5,6 @@
 #include "launcher/power_actions.h"
 
 namespace Velmoran {
-namespace {
-
-constexpr int ExitDone = 0;
-constexpr int ExitHelp = 1;
-constexpr int ExitRefused = 2;
-
-}  // namespace
 
 int RunProgram() {
     CommandId id = ResolveCommand();

@@ -23,6 +23,12 @@ struct BusRequest {
     std::tuple<Arguments...> arguments;
 };
 
+// What a stand-in learnt that explains an action refused without any call to refuse it (the
+// launcher refuses to hibernate a machine that the login manager says cannot). SayUnsaid
+// writes it as the one line of a refusal, unless a stand-in has written one already.
+void NoteWithoutCall(std::string why);
+void SayUnsaid();
+
 // The ways tried for one action, in turn, and why each did not do it.
 class Attempts {
   public:

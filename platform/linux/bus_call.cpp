@@ -59,7 +59,8 @@ sd_bus_message* NewCall(const BusConnection& connection, const BusMethod& method
     return call;
 }
 
-BusOutcome Call(const BusConnection& connection, sd_bus_message* call, BusWait wait) {
+BusOutcome Call(const BusConnection& connection, sd_bus_message* call, BusWait wait,
+                sd_bus_message** kept) {
     if (connection.bus == nullptr) {
         return Failed("", connection.failure);
     }
@@ -71,7 +72,11 @@ BusOutcome Call(const BusConnection& connection, sd_bus_message* call, BusWait w
     sd_bus_message* reply = nullptr;
     int result = sd_bus_call(connection.bus, call, Timeout[static_cast<int>(wait)], &error, &reply);
     sd_bus_message_unref(call);
-    sd_bus_message_unref(reply);
+    if (kept != nullptr) {
+        *kept = reply;
+    } else {
+        sd_bus_message_unref(reply);
+    }
     BusOutcome outcome;
     if (result >= 0) {
         outcome.done = true;
@@ -82,6 +87,41 @@ BusOutcome Call(const BusConnection& connection, sd_bus_message* call, BusWait w
     }
     sd_bus_error_free(&error);
     return outcome;
+}
+
+namespace {
+
+// A look-up without arguments; read takes the answer out of the reply while it lives.
+template <typename Read>
+BusOutcome Ask(const BusConnection& connection, const BusMethod& method, Read read) {
+    sd_bus_message* reply = nullptr;
+    BusOutcome outcome =
+        Call(connection, NewCall(connection, method, BusWait::LookUp), BusWait::LookUp, &reply);
+    if (outcome.done && !read(reply)) {
+        outcome = Failed("", std::string("no answer of the expected type from ") + method.member);
+    }
+    sd_bus_message_unref(reply);
+    return outcome;
+}
+
+}  // namespace
+
+BusOutcome AskText(const BusConnection& connection, const BusMethod& method, std::string& answer) {
+    return Ask(connection, method, [&answer](sd_bus_message* reply) {
+        const char* text = nullptr;
+        if (sd_bus_message_read_basic(reply, 's', &text) <= 0 || text == nullptr) {
+            return false;
+        }
+        answer = text;
+        return true;
+    });
+}
+
+BusOutcome AskNumber(const BusConnection& connection, const BusMethod& method,
+                     std::uint64_t& answer) {
+    return Ask(connection, method, [&answer](sd_bus_message* reply) {
+        return sd_bus_message_read_basic(reply, 't', &answer) > 0;
+    });
 }
 
 }  // namespace RawLayer::Os::Linux

@@ -50,8 +50,15 @@ struct BusOutcome {
 // A new method call that never starts a service that is not running. Null when it cannot be
 // built; the caller appends the arguments and hands it to Call.
 sd_bus_message* NewCall(const BusConnection& connection, const BusMethod& method, BusWait wait);
-// Sends the call, waits for the answer as long as wait allows, and releases the call.
-BusOutcome Call(const BusConnection& connection, sd_bus_message* call, BusWait wait);
+// Sends the call, waits for the answer as long as wait allows, and releases the call. The
+// reply goes to reply when one is asked for (the caller releases it), else it is dropped.
+BusOutcome Call(const BusConnection& connection, sd_bus_message* call, BusWait wait,
+                sd_bus_message** reply = nullptr);
+
+// A look-up without arguments whose answer is one text ("s") or one number ("t").
+BusOutcome AskText(const BusConnection& connection, const BusMethod& method, std::string& answer);
+BusOutcome AskNumber(const BusConnection& connection, const BusMethod& method,
+                     std::uint64_t& answer);
 
 // A call with arguments in sd-bus's notation, for instance "b" and 1; a null signature for
 // none.

@@ -24,6 +24,11 @@ struct BusInterface {
 inline constexpr BusInterface LogindManager = {"org.freedesktop.login1", "/org/freedesktop/login1",
                                                "org.freedesktop.login1.Manager"};
 
+// Session bus: the time since the last input, in GNOME.
+inline constexpr BusInterface MutterIdleMonitor = {"org.gnome.Mutter.IdleMonitor",
+                                                   "/org/gnome/Mutter/IdleMonitor/Core",
+                                                   "org.gnome.Mutter.IdleMonitor"};
+
 // Session bus: displays.
 inline constexpr BusInterface KdePowerShortcuts = {
     "org.kde.kglobalaccel", "/component/org_kde_powerdevil", "org.kde.kglobalaccel.Component"};

@@ -40,7 +40,8 @@ class OpenDisplay {
 
 X11Library::X11Library()
     : core(dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL)),
-      extensions(dlopen("libXext.so.6", RTLD_NOW | RTLD_LOCAL)) {
+      extensions(dlopen("libXext.so.6", RTLD_NOW | RTLD_LOCAL)),
+      screenSaver(dlopen("libXss.so.1", RTLD_NOW | RTLD_LOCAL)) {
     Load(core, "XOpenDisplay", calls.openDisplay);
     Load(core, "XCloseDisplay", calls.closeDisplay);
     Load(core, "XForceScreenSaver", calls.forceScreenSaver);
@@ -48,6 +49,8 @@ X11Library::X11Library()
     Load(extensions, "DPMSQueryExtension", calls.dpmsQueryExtension);
     Load(extensions, "DPMSCapable", calls.dpmsCapable);
     Load(extensions, "DPMSForceLevel", calls.dpmsForceLevel);
+    Load(core, "XDefaultRootWindow", calls.defaultRootWindow);
+    Load(screenSaver, "XScreenSaverQueryInfo", calls.queryScreenSaverInfo);
     if (calls.openDisplay == nullptr || calls.closeDisplay == nullptr ||
         calls.forceScreenSaver == nullptr || calls.flush == nullptr) {
         calls = X11Calls{};
@@ -56,6 +59,9 @@ X11Library::X11Library()
 }
 
 X11Library::~X11Library() {
+    if (screenSaver != nullptr) {
+        dlclose(screenSaver);
+    }
     if (extensions != nullptr) {
         dlclose(extensions);
     }
@@ -79,9 +85,24 @@ bool ForceDisplaysOff(const X11Calls& calls, std::string& reason) {
         reason = "the X display has no DPMS extension";
         return false;
     }
-    std::this_thread::sleep_for(KeyReleaseDelay);
+    if (!LastInputKnown()) {
+        std::this_thread::sleep_for(KeyReleaseDelay);
+    }
     calls.dpmsForceLevel(open.display, DpmsModeOff);
     calls.flush(open.display);
+    return true;
+}
+
+bool IdleMilliseconds(const X11Calls& calls, std::uint64_t& idle) {
+    OpenDisplay open(calls);
+    X11ScreenSaverInfo info{};
+    if (open.display == nullptr || calls.defaultRootWindow == nullptr ||
+        calls.queryScreenSaverInfo == nullptr ||
+        calls.queryScreenSaverInfo(open.display, calls.defaultRootWindow(open.display), &info) ==
+            0) {
+        return false;
+    }
+    idle = info.idle;
     return true;
 }
 

@@ -3,11 +3,22 @@
 // libraries are loaded when needed, so that a machine without X needs none of them; the calls
 // are a table, so that tests can watch them where the X server lacks an extension.
 
+#include <cstdint>
 #include <string>
 
 namespace RawLayer::Os::Linux {
 
 struct X11Display;
+
+// XScreenSaverInfo: the screen saver extension's answer, with the time since the last input.
+struct X11ScreenSaverInfo {
+    unsigned long window;
+    int state;
+    int kind;
+    unsigned long tilOrSince;
+    unsigned long idle;  // milliseconds
+    unsigned long eventMask;
+};
 
 struct X11Calls {
     X11Display* (*openDisplay)(const char* name);
@@ -18,9 +29,13 @@ struct X11Calls {
     int (*dpmsQueryExtension)(X11Display* display, int* eventBase, int* errorBase);
     int (*dpmsCapable)(X11Display* display);
     int (*dpmsForceLevel)(X11Display* display, unsigned short level);
+    unsigned long (*defaultRootWindow)(X11Display* display);
+    // From the screen saver extension's library; null when it is not installed.
+    int (*queryScreenSaverInfo)(X11Display* display, unsigned long drawable,
+                                X11ScreenSaverInfo* info);
 };
 
-// libX11 and libXext, loaded for the life of the object.
+// libX11, libXext and libXss, loaded for the life of the object.
 class X11Library {
   public:
     X11Library();
@@ -35,6 +50,7 @@ class X11Library {
   private:
     void* core = nullptr;
     void* extensions = nullptr;
+    void* screenSaver = nullptr;
 };
 
 // Turns the displays off through DPMS; false with the reason when the display or the
@@ -42,5 +58,11 @@ class X11Library {
 bool ForceDisplaysOff(const X11Calls& calls, std::string& reason);
 // Starts the core screen saver; false with the reason when there is no display.
 bool ActivateScreenSaver(const X11Calls& calls, std::string& reason);
+// The time since the last input on the display; false when there is no display or extension.
+bool IdleMilliseconds(const X11Calls& calls, std::uint64_t& idle);
+
+// Whether the time of the last input was known, so that the launcher has waited for quiet
+// input itself; else turning the displays off waits a fixed moment for the key's release.
+bool LastInputKnown();
 
 }  // namespace RawLayer::Os::Linux

@@ -224,7 +224,7 @@ class Desktop:
         if template:
             command += ["--template", template]
         if parameters:
-            command += ["--parameters", repr(parameters)]
+            command += ["--parameters", json.dumps(parameters)]
         if name:
             command += [name, path, interface]
         log = open(os.path.join(self.folder, "mock-%d.log" % len(self.processes)), "w")

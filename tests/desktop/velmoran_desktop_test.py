@@ -25,6 +25,8 @@ SESSION_MANAGER = ("org.gnome.SessionManager", "/org/gnome/SessionManager",
                    "org.gnome.SessionManager")
 KGLOBALACCEL = ("org.kde.kglobalaccel", "/component/org_kde_powerdevil",
                 "org.kde.kglobalaccel.Component")
+IDLE_MONITOR = ("org.gnome.Mutter.IdleMonitor", "/org/gnome/Mutter/IdleMonitor/Core",
+                "org.gnome.Mutter.IdleMonitor")
 
 # Newer systemd: the *WithFlags methods know skip-inhibitors.
 WITH_FLAGS = ""
@@ -59,8 +61,8 @@ class DesktopTest(unittest.TestCase):
         self.desktop = desktop_bus.Desktop()
         self.addCleanup(self.desktop.close)
 
-    def logind(self, flags_code=WITH_FLAGS, with_flags=True):
-        logind = self.desktop.start_mock("system", template="logind")
+    def logind(self, flags_code=WITH_FLAGS, with_flags=True, parameters=None):
+        logind = self.desktop.start_mock("system", template="logind", parameters=parameters)
         if with_flags:
             for method in ("PowerOffWithFlags", "RebootWithFlags"):
                 logind.add_method(LOGIND, method, "t", "", flags_code)
@@ -141,6 +143,18 @@ class LogindWordsTest(DesktopTest):
                     self.assert_run(self.run_word(word), 2, f"{error}: {message}")
                     self.desktop.stop_mock(logind)
 
+    def test_a_sleep_state_logind_cannot_do_is_refused_without_asking_for_it(self):
+        for word, parameters, reason in (
+                ("Hibernation", {"CanHibernate": "na"}, "can not hibernate (CanHibernate: na)"),
+                ("HibernationLock", {"CanHibernate": "no"}, "can not hibernate (CanHibernate: no)"),
+                ("Standby", {"CanSuspend": "na"}, "can not suspend (CanSuspend: na)")):
+            with self.subTest(word=word):
+                logind = self.logind(parameters=parameters)
+                self.assert_run(self.run_word(word), 2, reason)
+                locks = [("LockSession", ["auto"])] if word.endswith("Lock") else []
+                self.assertEqual(self.logind_calls(logind), locks)
+                self.desktop.stop_mock(logind)
+
     def test_without_any_bus_every_action_is_refused_within_seconds(self):
         absent = {"DBUS_SYSTEM_BUS_ADDRESS": self.desktop.absent_address("system"),
                   "DBUS_SESSION_BUS_ADDRESS": self.desktop.absent_address("session")}
@@ -204,6 +218,18 @@ class SessionWordsTest(DesktopTest):
         self.assert_run(self.run_word("DisplayOff", by_link=False), 0)
         self.assertEqual(kde.calls("invokeShortcut"), [["Turn Off Screen"]])
         self.assertEqual(mutter.property(MUTTER[2], "PowerSaveMode"), 0)
+
+    def test_display_off_waits_for_quiet_input_where_the_desktop_tells_the_idle_time(self):
+        mutter = self.desktop.start_mock("session", *MUTTER)
+        mutter.control().AddProperty(MUTTER[2], "PowerSaveMode", desktop_bus.dbus.Int32(0))
+        idle = self.desktop.start_mock("session", *IDLE_MONITOR)
+        # Input 100 ms ago, then none: asked again after the wait, then the displays go off.
+        idle.add_method(IDLE_MONITOR[2], "GetIdletime", "", "t",
+                        "self.asked = getattr(self, 'asked', 0) + 1\n"
+                        "ret = dbus.UInt64(100 if self.asked == 1 else 60000)")
+        self.assert_run(self.run_word("DisplayOff"), 0)
+        self.assertEqual(len(idle.calls("GetIdletime")), 2)
+        self.assertEqual(mutter.property(MUTTER[2], "PowerSaveMode"), 3)
 
     def test_the_screen_saver_starts_through_gnome_by_argument_and_by_link_name(self):
         saver = self.desktop.start_mock("session", template="gnome_screensaver")

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -382,6 +383,15 @@ struct FakeX11 {
                 calls.push_back("DPMS level " + std::to_string(level));
                 return 1;
             },
+            [](Linux::X11Display*) {
+                calls.push_back("root");
+                return 0x42ul;
+            },
+            [](Linux::X11Display*, unsigned long drawable, Linux::X11ScreenSaverInfo* info) {
+                calls.push_back("idle of " + std::to_string(drawable));
+                info->idle = 1234;
+                return extension;
+            },
         };
     }
 };
@@ -433,7 +443,7 @@ TEST(linux_x11_display_test, displays_go_off_through_dpms_only_where_the_server_
     }
 }
 
-TEST(linux_x11_display_test, the_screen_saver_starts_on_any_display_and_a_missing_library_says_so) {
+TEST(linux_x11_display_test, the_screen_saver_starts_and_idle_time_is_read_where_there_is_one) {
     FakeX11::calls.clear();
     FakeX11::hasDisplay = true;
     std::string reason;
@@ -441,7 +451,16 @@ TEST(linux_x11_display_test, the_screen_saver_starts_on_any_display_and_a_missin
     EXPECT_EQ(FakeX11::calls,
               (std::vector<std::string>{"open", "screen saver 1", "flush", "close"}));
 
+    std::uint64_t idle = 0;
+    FakeX11::calls.clear();
+    EXPECT_TRUE(Linux::IdleMilliseconds(FakeX11::Calls(), idle));
+    EXPECT_EQ(idle, 1234u);
+    EXPECT_EQ(FakeX11::calls, (std::vector<std::string>{"open", "root", "idle of 66", "close"}));
+    FakeX11::extension = 0;
+    EXPECT_FALSE(Linux::IdleMilliseconds(FakeX11::Calls(), idle));
+
     Linux::X11Calls missing{};
+    EXPECT_FALSE(Linux::IdleMilliseconds(missing, idle));
     EXPECT_FALSE(Linux::ActivateScreenSaver(missing, reason));
     EXPECT_EQ(reason, "no X11 library");
     EXPECT_FALSE(Linux::ForceDisplaysOff(missing, reason));
