@@ -236,23 +236,25 @@ struct Substitute<&Boundary::GetCommandLineA> {
     }
 };
 
+// The programmed module path, filled in as the system fills its buffer.
+template <typename Unit>
+std::optional<Os::Dword> ModuleFileName(const std::basic_string<Unit>* path, Unit* buffer,
+                                        Os::Dword size) {
+    return path != nullptr ? std::optional(Os::FillModuleFileName(*path, buffer, size))
+                           : std::nullopt;
+}
+
 template <>
 struct Substitute<&Boundary::GetModuleFileNameA> {
     static std::optional<Os::Dword> For(Os::ModuleHandle, char* buffer, Os::Dword size) {
-        if (const auto* path = RecordingBoundary::Current().ModuleFileNameA()) {
-            return Os::FillModuleFileName(*path, buffer, size);
-        }
-        return std::nullopt;
+        return ModuleFileName(RecordingBoundary::Current().ModuleFileNameA(), buffer, size);
     }
 };
 
 template <>
 struct Substitute<&Boundary::GetModuleFileNameW> {
     static std::optional<Os::Dword> For(Os::ModuleHandle, WideUnit* buffer, Os::Dword size) {
-        if (const auto* path = RecordingBoundary::Current().ModuleFileNameW()) {
-            return Os::FillModuleFileName(*path, buffer, size);
-        }
-        return std::nullopt;
+        return ModuleFileName(RecordingBoundary::Current().ModuleFileNameW(), buffer, size);
     }
 };
 

@@ -95,22 +95,8 @@ WIDE_TRACE = r"""
 """.strip().splitlines()
 
 
-class WideTraceTest(unittest.TestCase):
-    CASES = [
-        # (expected, index of the observed call, matches)
-        ("advapi32.OpenProcessToken(ffffffff, 00000028, *) = 00000001", 0, True),
-        ("advapi32.OpenProcessToken(fffffffe, 00000028, *) = 00000001", 0, False),
-        ("advapi32.InitiateSystemShutdownExA(0, 0, 0, 0, 1, 1) = 1", 1, True),
-        ("advapi32.InitiateSystemShutdownExA(0, 0, 0, 1, 1, 1) = 1", 1, False),
-    ]
-
-    def test_table(self):
-        calls = relay.calls_from_image(relay.parse_trace(WIDE_TRACE), 0x50, 0x140000000, 0x10000)
-        self.assertEqual([c.function for c in calls], ["OpenProcessToken", "InitiateSystemShutdownExA"])
-        for expected, index, matches in self.CASES:
-            with self.subTest(expected=expected):
-                expected_call = relay.parse_expected(expected)
-                self.assertEqual(relay.call_matches(expected_call, calls[index]), matches)
+def wide_calls():
+    return relay.calls_from_image(relay.parse_trace(WIDE_TRACE), 0x50, 0x140000000, 0x10000)
 
 
 class DllLoadsTest(unittest.TestCase):
@@ -149,12 +135,22 @@ class MatchTest(unittest.TestCase):
         ("user32.ExitWindowsEx(0, 0)", 6, True),
     ]
 
+    # The same against a 64-bit program's trace.
+    WIDE_CASES = [
+        ("advapi32.OpenProcessToken(ffffffff, 00000028, *) = 00000001", 0, True),
+        ("advapi32.OpenProcessToken(fffffffe, 00000028, *) = 00000001", 0, False),
+        ("advapi32.InitiateSystemShutdownExA(0, 0, 0, 0, 1, 1) = 1", 1, True),
+        ("advapi32.InitiateSystemShutdownExA(0, 0, 0, 1, 1, 1) = 1", 1, False),
+    ]
+
     def test_table(self):
-        calls = own_calls()
-        for expected, index, matches in self.CASES:
-            with self.subTest(expected=expected):
-                expected_call = relay.parse_expected(expected)
-                self.assertEqual(relay.call_matches(expected_call, calls[index]), matches)
+        self.assertEqual([c.function for c in wide_calls()],
+                         ["OpenProcessToken", "InitiateSystemShutdownExA"])
+        for calls, rows in ((own_calls(), self.CASES), (wide_calls(), self.WIDE_CASES)):
+            for expected, index, matches in rows:
+                with self.subTest(expected=expected):
+                    expected_call = relay.parse_expected(expected)
+                    self.assertEqual(relay.call_matches(expected_call, calls[index]), matches)
 
     def test_rendered_calls_match_themselves(self):
         for call in own_calls():
