@@ -9,6 +9,7 @@ packages=(
     locales valgrind python3
     pkg-config libsystemd-dev systemd dbus python3-dbusmock libx11-6 libxext6 libxss1 dpkg-dev file
     man-db git
+    debootstrap qemu-system-x86 e2fsprogs
 )
 
 as_root() {

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing, builds both presets, runs the native tests with
 # AddressSanitizer and UndefinedBehaviorSanitizer (the desktop tests among them, on private
-# buses), builds the Debian package and runs it unpacked, runs every fuzz target for 45 seconds,
-# runs the threading tests under ThreadSanitizer, then runs the Windows tests under Wine where
-# the machine can run 32-bit programs.
+# buses, and the machine tests, on a Debian machine under qemu), builds the Debian package and
+# runs it unpacked, runs every fuzz target for 45 seconds, runs the threading tests under
+# ThreadSanitizer, then runs the Windows tests under Wine where the machine can run 32-bit
+# programs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -74,7 +74,11 @@ class Boot:
 class Qmp:
     def __init__(self, path):
         self.socket = socket.socket(socket.AF_UNIX)
-        self.socket.connect(str(path))
+        try:
+            self.socket.connect(str(path))
+        except OSError:
+            self.socket.close()
+            raise
         self.buffer = b""
         self.events = []
         self.read()  # the greeting
@@ -179,8 +183,9 @@ def run(name, image, program, plan, folder, quit_when_done, swap=False):
     ]
     boot = Boot(name)
     started = time.monotonic()
-    qemu = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                            stderr=open(folder / "qemu.log", "wb"))
+    with open(folder / "qemu.log", "wb") as qemu_log:
+        qemu = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                stderr=qemu_log)
     qmp = None
     try:
         while qmp is None and qemu.poll() is None:
