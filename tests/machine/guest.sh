@@ -21,7 +21,8 @@ wait_for() {
     while [ ! -e "$1" ]; do
         if [ "$SECONDS" -ge "$deadline" ]; then
             say "VMINFO timed out waiting for $1"
-            { loginctl list-sessions; journalctl -b --no-pager -n 30 | grep -v kernel: ; } 2>&1 | sed 's/^/VMINFO dbg: /' >/dev/ttyS1
+            { loginctl list-sessions; journalctl -b --no-pager -n 30 | grep -v kernel:; } 2>&1 |
+                sed 's/^/VMINFO journal: /' >/dev/ttyS1
             return 1
         fi
         sleep 0.1
@@ -44,7 +45,8 @@ session() {
     local terminal
     terminal=$(tty)
     terminal=${terminal#/dev/}
-    say "VMINFO session $terminal id=${XDG_SESSION_ID:-none} user=$(id -un) uptime=$(cut -d' ' -f1 /proc/uptime)"
+    say "VMINFO session $terminal id=${XDG_SESSION_ID:-none} user=$(id -un)" \
+        "uptime=$(cut -d' ' -f1 /proc/uptime)"
     touch "$queue/ready.$terminal"
     while :; do
         if [ -e "$queue/$terminal" ]; then

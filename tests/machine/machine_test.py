@@ -28,11 +28,18 @@ ROOT, CONSOLE, NO_SESSION, BACKGROUND = "root", "tty1", "visitor", "tty2"
 # or writes a hibernation image to its swap and powers off.
 RUNNING, OFF, RESTART, SLEPT, HIBERNATED = "running", "off", "restart", "slept", "hibernated"
 
-INTERACTIVE_REFUSAL = ("org.freedesktop.login1 refused: org.freedesktop.DBus.Error."
-                       "InteractiveAuthorizationRequired: Interactive authentication required.")
 NO_DESKTOP = "no session bus (No such file or directory)"
 INVALID_FLAGS = "-> org.freedesktop.DBus.Error.InvalidArgs"
 REFUSED = "-> org.freedesktop.DBus.Error.InteractiveAuthorizationRequired"
+
+
+
+def polkit_said_no(action):
+    """What the program says when logind's question to polkit could only be answered with a
+    password, which no agent is there to ask for."""
+    return (f"velmoran: {action}: org.freedesktop.login1 refused: org.freedesktop.DBus.Error."
+            "InteractiveAuthorizationRequired: Interactive authentication required.\n")
+
 
 Row = collections.namedtuple("Row", "name user setup word exit stderr machine calls")
 # setup: "inhibitor" (root holds a shutdown and sleep block), "monitor" (the login manager's
@@ -55,25 +62,23 @@ ROWS = [
         "SleepVerbNotSupported: Not enough swap space for hibernation\n", RUNNING,
         ["Hibernate(true)", "-> org.freedesktop.login1.SleepVerbNotSupported"]),
     Row("inhibited-poweroff", CONSOLE, "inhibitor,monitor", "Poweroff", 2,
-        f"velmoran: PowerOff: {INTERACTIVE_REFUSAL}\n", RUNNING,
+        polkit_said_no("PowerOff"), RUNNING,
         ["PowerOffWithFlags(0)", REFUSED]),
     Row("inhibited-poweroff-force", CONSOLE, "inhibitor,monitor", "PoweroffForce", 2,
-        f"velmoran: PowerOff: {INTERACTIVE_REFUSAL}\n", RUNNING,
+        polkit_said_no("PowerOff"), RUNNING,
         ["PowerOffWithFlags(16)", INVALID_FLAGS, "PowerOffWithFlags(0)", REFUSED]),
     Row("inhibited-reboot", CONSOLE, "inhibitor", "Reboot", 2,
-        f"velmoran: Reboot: {INTERACTIVE_REFUSAL}\n", RUNNING, None),
+        polkit_said_no("Reboot"), RUNNING, None),
     Row("inhibited-reboot-force", CONSOLE, "inhibitor", "RebootForce", 2,
-        f"velmoran: Reboot: {INTERACTIVE_REFUSAL}\n", RUNNING, None),
+        polkit_said_no("Reboot"), RUNNING, None),
     Row("standby", CONSOLE, "sleep,monitor", "Standby", 0, "", SLEPT, ["Suspend(true)"]),
     # visitor: first with no session at all, then in the background session on tty2.
     Row("no-session-poweroff", NO_SESSION, "", "Poweroff", 2,
-        f"velmoran: PowerOff: {INTERACTIVE_REFUSAL}\n", RUNNING, None),
-    Row("no-session-reboot", NO_SESSION, "", "Reboot", 2,
-        f"velmoran: Reboot: {INTERACTIVE_REFUSAL}\n", RUNNING, None),
+        polkit_said_no("PowerOff"), RUNNING, None),
+    Row("no-session-reboot", NO_SESSION, "", "Reboot", 2, polkit_said_no("Reboot"), RUNNING, None),
     Row("background-poweroff", BACKGROUND, "", "Poweroff", 2,
-        f"velmoran: PowerOff: {INTERACTIVE_REFUSAL}\n", RUNNING, None),
-    Row("background-reboot", BACKGROUND, "", "Reboot", 2,
-        f"velmoran: Reboot: {INTERACTIVE_REFUSAL}\n", RUNNING, None),
+        polkit_said_no("PowerOff"), RUNNING, None),
+    Row("background-reboot", BACKGROUND, "", "Reboot", 2, polkit_said_no("Reboot"), RUNNING, None),
     # A boot each.
     Row("root-poweroff", ROOT, "monitor", "Poweroff", 0, "", OFF, ["PowerOffWithFlags(0)"]),
     Row("root-reboot", ROOT, "", "Reboot", 0, "", RESTART, None),
