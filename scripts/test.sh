@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing, builds both presets, runs the native tests with
 # AddressSanitizer and UndefinedBehaviorSanitizer (the desktop tests among them, on private
-# buses), builds the .deb and the RPM and runs them installed, runs each fuzz target for 45
-# seconds, runs the threading tests under ThreadSanitizer, then runs the Windows tests: the
-# 32-bit suite under Wine where the machine can start 32-bit programs, the 64-bit suite under
-# wine64 on every machine.
+# buses, and the machine tests, on a Debian machine under qemu), builds the .deb and the RPM
+# and runs them installed, runs each fuzz target for 45 seconds, runs the threading tests under
+# ThreadSanitizer, then runs the Windows tests: the 32-bit suite under Wine where the machine
+# can start 32-bit programs, the 64-bit suite under wine64 on every machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
