@@ -69,6 +69,27 @@ ACTIONS = {
     "Reboot": (PRIVILEGE + shutdown(0, 1), 0),
     "RebootForce": (PRIVILEGE + shutdown(1, 1), 0),
 }
+# Which of its DLLs (PROGRAM_DLLS in the harness) each path may have in its process: those its
+# calls need. The shell's brings user32 with it.
+POWER = ("advapi32", "powrprof")
+DLLS = {
+    "DisplayOff": ("user32",),
+    "ScreenSaver": ("user32",),
+    "LockScreen": ("user32",),
+    "Logoff": ("user32",),
+    "Standby": POWER,
+    "StandbyLock": POWER + ("user32",),
+    "Hibernation": POWER,
+    "HibernationLock": POWER + ("user32",),
+    "Poweroff": ("advapi32",),
+    "PoweroffForce": ("advapi32",),
+    "Reboot": ("advapi32",),
+    "RebootForce": ("advapi32",),
+}
+assert set(DLLS) == set(WORDS)
+USAGE_DLLS = ("user32", "msimg32")
+README_DLLS = ("shell32", "ole32", "user32")
+
 # CloseHandle is watched to see the privilege step close its token and help close the
 # viewer's process handle. The runtime closes one handle of its own as the program ends: the
 # lock of libstdc++'s emergency exception pool, a semaphore under win32 threads, made before
