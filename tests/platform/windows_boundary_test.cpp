@@ -69,21 +69,33 @@ TEST(windows_boundary_test, the_search_is_restricted_before_the_first_load) {
         testing::ExitedWithCode(0), "");
 }
 
-// powrprof is no dependency of the test, so only the table's first call can bring it in.
-TEST(windows_boundary_test, a_dll_is_loaded_on_the_first_call_of_its_functions_and_kept) {
+// Each step's failure as the exit code of a process of its own, in which nothing has loaded
+// powrprof yet: it is no dependency of the test, so only the table's first call brings it in.
+int LoadedOnFirstCallAndKept() {
     Boundary table = BoundaryOver<ProcessLibraries>();
-    ASSERT_EQ(GetModuleHandleW(L"powrprof.dll"), nullptr);
+    if (GetModuleHandleW(L"powrprof.dll") != nullptr) {
+        return 2;
+    }
     SYSTEM_POWER_CAPABILITIES capabilities{};
-    EXPECT_EQ(table.CallNtPowerInformation(RawLayer::Os::SystemPowerCapabilitiesLevel, nullptr, 0,
-                                           &capabilities, sizeof capabilities),
-              0);
+    auto query = [&] {
+        return table.CallNtPowerInformation(RawLayer::Os::SystemPowerCapabilitiesLevel, nullptr, 0,
+                                            &capabilities, sizeof capabilities);
+    };
+    if (query() != 0) {
+        return 3;
+    }
     HMODULE loaded = GetModuleHandleW(L"powrprof.dll");
-    ASSERT_NE(loaded, nullptr);
-    EXPECT_TRUE(InSystemFolder(loaded));
-    EXPECT_EQ(table.CallNtPowerInformation(RawLayer::Os::SystemPowerCapabilitiesLevel, nullptr, 0,
-                                           &capabilities, sizeof capabilities),
-              0);
-    EXPECT_EQ(ProcessLibraries::Load(SystemLibrary::Powrprof), loaded);
+    if (loaded == nullptr || !InSystemFolder(loaded)) {
+        return 4;
+    }
+    if (query() != 0 || ProcessLibraries::Load(SystemLibrary::Powrprof) != loaded) {
+        return 5;
+    }
+    return 0;
+}
+
+TEST(windows_boundary_test, a_dll_is_loaded_on_the_first_call_of_its_functions_and_kept) {
+    EXPECT_EXIT(std::exit(LoadedOnFirstCallAndKept()), testing::ExitedWithCode(0), "");
 }
 
 // As on a system where a DLL cannot be loaded: it is asked for on every call of one of its
