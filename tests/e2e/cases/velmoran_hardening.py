@@ -11,8 +11,8 @@ ordinary way through the same plants: it must be caught, which proves that these
 catch a program that is not protected."""
 
 from planted_dlls import PLANTED
-from velmoran import (DLLS, README_DLLS, README_PATH, SAFE_WORDS, USAGE_DLLS, command, readme,
-                      suspend, usage)
+from velmoran import (DLLS, README_DLLS, README_PATH, SAFE_WORDS, USAGE_DLLS, brought, command,
+                      readme, suspend, usage)
 from wine_e2e import README, Box, Case
 
 CONTROL = "ordinary_imports.exe"
@@ -41,12 +41,15 @@ POWRPROF = [
 
 # A word loads only the DLLs its calls need, so that it starts about as fast as a bare process.
 LOADS = [
-    command("dlls_loaded_by_%s" % word, word, '"{exe}" %s' % word, dlls=DLLS[word])
+    command("dlls_loaded_by_%s" % word, word, '"{exe}" %s' % word, dlls=DLLS[word],
+            dlls_brought=brought(DLLS[word]))
     for word in SAFE_WORDS
 ]
 LOADS += [
-    usage("dlls_loaded_by_usage_box", '"{exe}" Help', dlls=USAGE_DLLS),
-    readme("dlls_loaded_by_readme", '"{exe}" Help', dlls=README_DLLS),
+    usage("dlls_loaded_by_usage_box", '"{exe}" Help', dlls=USAGE_DLLS,
+          dlls_brought=brought(USAGE_DLLS)),
+    readme("dlls_loaded_by_readme", '"{exe}" Help', dlls=README_DLLS,
+           dlls_brought=brought(README_DLLS)),
 ]
 
 # None runs in the program's process, on any path: it loads every DLL it needs from the system

@@ -114,9 +114,10 @@ class Case:
     plants_ran: the planted names whose DllMain must have run in the program's own process,
       in any order; loads by other processes (the viewer, the launcher) do not count.
     echo: for the echo_line fixture: "line", "module" (bytes) and "acp" (int) it must report.
-    dlls: the names of PROGRAM_DLLS (without ".dll") that may be in the program's process when
-      it ends, whether it loaded them itself (LoadLibraryExW from its image, which must name
-      only these) or a DLL of Wine's brought them in; None leaves the loads unchecked.
+    dlls: the names of PROGRAM_DLLS (without ".dll") that the program loads itself
+      (LoadLibraryExW from its image), in any order; None leaves the loads unchecked.
+    dlls_brought: those that Wine's DLLs may bring into the process besides; any other of
+      PROGRAM_DLLS in the process when it ends fails the row.
     """
 
     name: str
@@ -141,6 +142,7 @@ class Case:
     plants_ran: Sequence[str] = ()
     echo: Optional[dict] = None
     dlls: Optional[Sequence[str]] = None
+    dlls_brought: Sequence[str] = ()
     timeout: float = 20.0
 
 
@@ -368,7 +370,7 @@ class Session:
             problems.append("planted DLLs that ran in the program: %s; expected: %s"
                             % (_names(outcome.plants_ran), _names(case.plants_ran)))
         if case.dlls is not None:
-            problems += _dll_findings(case.dlls, outcome)
+            problems += _dll_findings(case.dlls, case.dlls_brought, outcome)
         if case.echo is not None:
             for key, want in case.echo.items():
                 got = (outcome.echo or {}).get(key)
@@ -420,18 +422,18 @@ def _dll_name(path: str) -> str:
     return name[: -len(".dll")] if name.endswith(".dll") else name
 
 
-def _dll_findings(allowed: Sequence[str], outcome: Outcome) -> list:
-    """The program's DLLs that a path asked for or had in its process beyond those allowed."""
+def _dll_findings(asked_for: Sequence[str], brought: Sequence[str], outcome: Outcome) -> list:
+    """How the program's own DLLs in its process differ from the row's."""
     asked = {_dll_name(c.arguments[0].value) for c in outcome.calls
              if c.function == "LoadLibraryExW" and isinstance(c.arguments[0], relay.Text)}
     present = {_dll_name(path) for path, _ in outcome.loads} & set(PROGRAM_DLLS)
+    allowed = set(asked_for) | set(brought)
     problems = []
-    if asked - set(allowed):
-        problems.append("asked to load %s, beyond %s" % (_names(asked - set(allowed)),
-                                                        _names(allowed)))
-    if present - set(allowed):
+    if asked != set(asked_for):
+        problems.append("loaded %s itself, expected %s" % (_names(asked), _names(asked_for)))
+    if present - allowed:
         problems.append("had %s in its process, beyond %s; it loaded: %s"
-                        % (_names(present - set(allowed)), _names(allowed),
+                        % (_names(present - allowed), _names(allowed),
                            ", ".join(_dll_name(path) for path, _ in outcome.loads)))
     return problems
 
