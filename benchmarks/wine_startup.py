@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
-"""wine_startup.py PROGRAM REFERENCE [PAIRS]: how long Velmoran.exe takes under Wine for each
-command word and for help, against a do-nothing GUI program of the same toolchain (REFERENCE).
+"""wine_startup.py PROGRAM REFERENCE USER32 [PAIRS]: how long Velmoran.exe takes under Wine for
+each command word and for help, against a do-nothing GUI program of the same toolchain
+(REFERENCE). USER32, a program of the same toolchain that only loads user32 from the system
+folder, shows what the words that need user32 cannot get below.
 
 Run inside scripts/wine-session.sh. Each measurement is a pair of runs, the program's and the
 reference's, in alternating order, so that a slow moment of the machine weighs on both; the
@@ -29,12 +31,13 @@ def seconds(command) -> float:
 
 
 def main(argv) -> int:
-    program, reference = Path(argv[1]), Path(argv[2])
-    pairs = int(argv[3]) if len(argv) > 3 else 15
+    program, reference, user32 = Path(argv[1]), Path(argv[2]), Path(argv[3])
+    pairs = int(argv[4]) if len(argv) > 4 else 15
     folder = Path(tempfile.mkdtemp(prefix="velmoran-startup."))
     try:
         shutil.copy2(program, folder / "Velmoran.exe")
         shutil.copy2(reference, folder / "nothing.exe")
+        shutil.copy2(user32, folder / "user32_only.exe")
         (folder / "ReadMe_Velmoran.txt").write_text("read me\r\n")
         ours = ["wine", str(folder / "Velmoran.exe")]
         bare = ["wine", str(folder / "nothing.exe")]
@@ -42,17 +45,19 @@ def main(argv) -> int:
         for _ in range(3):
             seconds(bare)
         print("%-18s %8s %10s %10s" % ("argument", "ratio", "program", "nothing"))
-        for word in WORDS + ("Help",):
+        runs = [(word, ours + [word]) for word in WORDS + ("Help",)]
+        runs.append(("(user32 only)", ["wine", str(folder / "user32_only.exe")]))
+        for label, command in runs:
             ratios, times, bases = [], [], []
             for index in range(pairs):
                 if index % 2 == 0:
-                    taken, base = seconds(ours + [word]), seconds(bare)
+                    taken, base = seconds(command), seconds(bare)
                 else:
-                    base, taken = seconds(bare), seconds(ours + [word])
+                    base, taken = seconds(bare), seconds(command)
                 ratios.append(taken / base)
                 times.append(taken)
                 bases.append(base)
-            print("%-18s %7.2fx %9.3fs %9.3fs" % (word, statistics.median(ratios),
+            print("%-18s %7.2fx %9.3fs %9.3fs" % (label, statistics.median(ratios),
                                                    statistics.median(times),
                                                    statistics.median(bases)))
     finally:

@@ -120,8 +120,16 @@ elif [ ! -f "$wine_exe" ]; then
 else
     printf 'int __stdcall WinMain(void*, void*, char*, int) { return 0; }\n' >"$work/nothing.cpp"
     "$compiler" "${base_flags[@]}" "$work/nothing.cpp" -o "$work/nothing.exe"
+    cat >"$work/user32_only.cpp" <<'EOF'
+#include <windows.h>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    return LoadLibraryExW(L"user32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32) != nullptr ? 0 : 1;
+}
+EOF
+    "$compiler" "${base_flags[@]}" "$work/user32_only.cpp" -o "$work/user32_only.exe"
     VELMORAN_WINE_ARCH=$arch scripts/wine-session.sh /usr/bin/python3 benchmarks/wine_startup.py \
-        "$wine_exe" "$work/nothing.exe"
+        "$wine_exe" "$work/nothing.exe" "$work/user32_only.exe"
 fi
 
 echo
