@@ -3,11 +3,11 @@
 #include <windows.h>
 
 #include "launcher/program.h"
-#include "platform/boundary.h"
+#include "platform/windows/system_libraries.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    // First of all: building the system's table restricts the DLL search to the system folder
-    // before it loads any DLL beyond kernel32 and the C runtime.
-    RawLayer::Os::SystemBoundary();
+    // First of all, before any DLL beyond kernel32 and the C runtime is loaded: the DLL search
+    // is restricted to the system folder.
+    RawLayer::Os::Windows::DllSearchRestricted();
     return Velmoran::RunProgram();
 }

@@ -10,7 +10,10 @@
 #   - for the native build, heap allocations (memcheck) and instructions (callgrind) of one
 #     run for a command word and one for help;
 #   - the native run's time from its start to its call reaching a mocked logind, against
-#     busctl making the same call, on private buses.
+#     busctl making the same call, on private buses;
+#   - under Wine, each command word's and help's wall time against a do-nothing GUI program of
+#     the same toolchain (benchmarks/wine_startup.py): the 32-bit program where this machine
+#     runs 32-bit programs, else the 64-bit test build's (VELMORAN_WINDOWS64_EXE).
 #
 # VELMORAN_WINDOWS_EXE and VELMORAN_NATIVE_EXE name other builds to measure.
 set -euo pipefail
@@ -18,6 +21,7 @@ cd "$(dirname "$0")/.."
 
 windows_exe=${VELMORAN_WINDOWS_EXE:-build/windows/shipped/launcher/Velmoran.exe}
 native_exe=${VELMORAN_NATIVE_EXE:-build/native/launcher/velmoran}
+windows64_exe=${VELMORAN_WINDOWS64_EXE:-build/windows-x64/shipped/launcher/Velmoran.exe}
 # The budget lives with the test that enforces it.
 budget=$(sed -n 's/^SIZE_BUDGET = \([0-9_]*\).*/\1/p' tests/launcher/program_file_test.py | tr -d _)
 
@@ -99,6 +103,34 @@ for model in posix win32; do
         printf '%-14s %-58s %8d\n' "$model" "$label" "$(stat -c %s "$work/floor.exe")"
     done
 done
+
+echo
+source scripts/wine-arches.sh
+arch=$(wine_arches | head -n 1)
+case $arch in
+    win32) wine_exe=$windows_exe compiler=i686-w64-mingw32-g++-win32 ;;
+    win64) wine_exe=$windows64_exe compiler=x86_64-w64-mingw32-g++-win32 ;;
+    *) wine_exe="" ;;
+esac
+echo "== Under Wine ($arch on $(uname -m), $(nproc) cores): start-up against a do-nothing program"
+if [ -z "$wine_exe" ]; then
+    echo "Wine runs no Windows programs here"
+elif [ ! -f "$wine_exe" ]; then
+    echo "$wine_exe is not built"
+else
+    printf 'int __stdcall WinMain(void*, void*, char*, int) { return 0; }\n' >"$work/nothing.cpp"
+    "$compiler" "${base_flags[@]}" "$work/nothing.cpp" -o "$work/nothing.exe"
+    cat >"$work/user32_only.cpp" <<'EOF'
+#include <windows.h>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    return LoadLibraryExW(L"user32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32) != nullptr ? 0 : 1;
+}
+EOF
+    "$compiler" "${base_flags[@]}" "$work/user32_only.cpp" -o "$work/user32_only.exe"
+    VELMORAN_WINE_ARCH=$arch scripts/wine-session.sh /usr/bin/python3 benchmarks/wine_startup.py \
+        "$wine_exe" "$work/nothing.exe" "$work/user32_only.exe"
+fi
 
 echo
 echo "== Native build: one run each, under valgrind"

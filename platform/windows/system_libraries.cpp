@@ -1,5 +1,8 @@
 #include "platform/windows/system_libraries.h"
 
+#include <atomic>
+#include <iterator>
+
 namespace RawLayer::Os::Windows {
 namespace {
 
@@ -7,6 +10,13 @@ using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
 
 // Room for the system folder, a separator and the longest DLL name.
 constexpr UINT PathCapacity = MAX_PATH + 16;
+
+// In the order of SystemLibrary.
+constexpr const wchar_t* LibraryNames[] = {L"user32.dll",  L"advapi32.dll", L"powrprof.dll",
+                                           L"shell32.dll", L"ole32.dll",    L"msimg32.dll"};
+
+// Unknown until the first call of DllSearchRestricted(), then its answer.
+enum class Search : unsigned char { Unknown, Restricted, Unrestricted };
 
 }  // namespace
 
@@ -19,6 +29,18 @@ bool RestrictDllSearch() {
         reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void*>(found));
     return setDefaultDllDirectories != nullptr &&
            setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32) != 0;
+}
+
+bool DllSearchRestricted() {
+    // Atomics cost nothing over plain stores here, and keep a second thread's first call
+    // well defined: at worst both restrict, which changes nothing.
+    static std::atomic<Search> search{Search::Unknown};
+    Search known = search.load(std::memory_order_relaxed);
+    if (known == Search::Unknown) {
+        known = RestrictDllSearch() ? Search::Restricted : Search::Unrestricted;
+        search.store(known, std::memory_order_relaxed);
+    }
+    return known == Search::Restricted;
 }
 
 HMODULE LoadSystemLibrary(const wchar_t* name, bool searchRestricted) {
@@ -38,19 +60,16 @@ HMODULE LoadSystemLibrary(const wchar_t* name, bool searchRestricted) {
     return LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
-SystemLibraries LoadSystemLibraries() {
-    bool restricted = RestrictDllSearch();
-    SystemLibraries libraries{LoadSystemLibrary(L"user32.dll", restricted),
-                              LoadSystemLibrary(L"advapi32.dll", restricted),
-                              LoadSystemLibrary(L"powrprof.dll", restricted),
-                              LoadSystemLibrary(L"shell32.dll", restricted),
-                              LoadSystemLibrary(L"ole32.dll", restricted)};
-    // The theme library that the usage box brings in loads msimg32 by its bare name when it
-    // first draws, through a path that Wine at least does not restrict. Loaded here from the
-    // system folder, it is already in the process then, and a copy beside the program is never
-    // looked at.
-    LoadSystemLibrary(L"msimg32.dll", restricted);
-    return libraries;
+HMODULE ProcessLibraries::Load(SystemLibrary library) {
+    // Two threads loading the same DLL at once both get it; the system counts both loads.
+    static std::atomic<HMODULE> loaded[std::size(LibraryNames)];
+    auto index = static_cast<unsigned>(library);
+    HMODULE module = loaded[index].load(std::memory_order_acquire);
+    if (module == nullptr) {
+        module = LoadSystemLibrary(LibraryNames[index], DllSearchRestricted());
+        loaded[index].store(module, std::memory_order_release);
+    }
+    return module;
 }
 
 }  // namespace RawLayer::Os::Windows

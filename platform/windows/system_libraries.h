@@ -2,32 +2,34 @@
 // The system DLLs the program calls into, loaded from the system folder only. The program is
 // made to be copied into any folder (Downloads, a USB stick), and a DLL planted beside it
 // under a system DLL's name, or under the name of one of their dependencies, must never run.
+// Each is loaded the first time one of its functions is called: a word pays only for the DLLs
+// its action calls, and the shell's dozen dependencies stay out of every path but help's.
 
 #include <windows.h>
 
 namespace RawLayer::Os::Windows {
 
-// The DLLs beside kernel32 that the boundary resolves its entries from; null where one could
-// not be loaded.
-struct SystemLibraries {
-    HMODULE user32;
-    HMODULE advapi32;
-    HMODULE powrprof;
-    HMODULE shell32;
-    HMODULE ole32;
-};
+// The DLLs beside kernel32 that the boundary's entries are looked up in.
+enum class SystemLibrary : unsigned char { User32, Advapi32, Powrprof, Shell32, Ole32, Msimg32 };
 
 // Restricts every later DLL search of the process, the system's own loads on our behalf
 // included, to the system folder. False where the system cannot (Vista, and Windows 7 without
 // its 2011 loader update, lack the call).
 bool RestrictDllSearch();
 
+// RestrictDllSearch() on the first call, its answer on every later one. The entry point calls
+// it first of all, and every load below calls it before loading.
+bool DllSearchRestricted();
+
 // Loads a system DLL from the system folder: through the restricted search, or, where the
 // search could not be restricted, by its full path with its own dependencies looked up from
 // there. Null when it cannot be loaded.
 HMODULE LoadSystemLibrary(const wchar_t* name, bool searchRestricted);
 
-// Restricts the search, then loads every DLL of SystemLibraries.
-SystemLibraries LoadSystemLibraries();
+// The process's copy of a library, loaded on the first call that asks for it (after the search
+// is restricted) and kept; null while it cannot be loaded.
+struct ProcessLibraries {
+    static HMODULE Load(SystemLibrary library);
+};
 
 }  // namespace RawLayer::Os::Windows

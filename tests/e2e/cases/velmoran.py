@@ -69,6 +69,34 @@ ACTIONS = {
     "Reboot": (PRIVILEGE + shutdown(0, 1), 0),
     "RebootForce": (PRIVILEGE + shutdown(1, 1), 0),
 }
+# Which of its DLLs (PROGRAM_DLLS in the harness) each path loads itself: those its calls need.
+POWER = ("advapi32", "powrprof")
+DLLS = {
+    "DisplayOff": ("user32",),
+    "ScreenSaver": ("user32",),
+    "LockScreen": ("user32",),
+    "Logoff": ("user32",),
+    "Standby": POWER,
+    "StandbyLock": POWER + ("user32",),
+    "Hibernation": POWER,
+    "HibernationLock": POWER + ("user32",),
+    "Poweroff": ("advapi32",),
+    "PoweroffForce": ("advapi32",),
+    "Reboot": ("advapi32",),
+    "RebootForce": ("advapi32",),
+}
+assert set(DLLS) == set(WORDS)
+USAGE_DLLS = ("user32", "msimg32")
+README_DLLS = ("ole32", "shell32")
+# What Wine's DLLs bring in besides (seen with WINEDEBUG=+loaddll): its user32 imports
+# advapi32, the message box's common controls bring ole32, the shell brings user32.
+BROUGHT = {"user32": ("advapi32",), "msimg32": ("ole32",), "shell32": ("user32", "advapi32")}
+
+
+def brought(dlls) -> tuple:
+    return tuple(name for dll in dlls for name in BROUGHT.get(dll, ()))
+
+
 # CloseHandle is watched to see the privilege step close its token and help close the
 # viewer's process handle. The runtime closes one handle of its own as the program ends: the
 # lock of libstdc++'s emergency exception pool, a semaphore under win32 threads, made before

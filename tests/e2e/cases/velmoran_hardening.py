@@ -11,7 +11,8 @@ ordinary way through the same plants: it must be caught, which proves that these
 catch a program that is not protected."""
 
 from planted_dlls import PLANTED
-from velmoran import README_PATH, SAFE_WORDS, command, readme, suspend, usage
+from velmoran import (DLLS, README_DLLS, README_PATH, SAFE_WORDS, USAGE_DLLS, brought, command,
+                      readme, suspend, usage)
 from wine_e2e import README, Box, Case
 
 CONTROL = "ordinary_imports.exe"
@@ -26,16 +27,29 @@ CONTROLS = [
          readme="file", opened=[README_PATH], plants=PLANTED, plants_ran=CONTROL_CAUGHT),
 ]
 
-# Every DLL beyond kernel32 and the C runtime is loaded from the system directory only, so a
-# powrprof.dll planted beside the program is not loaded. The harness's control case,
-# plant_loaded_by_ordinary_import in fixtures.py, proves that these settings do catch a
-# program that imports powrprof the ordinary way.
+# Every DLL beyond kernel32 and the C runtime is loaded from the system directory only, on the
+# first call of one of its functions, so a powrprof.dll planted beside the program is not
+# loaded. The harness's control case, plant_loaded_by_ordinary_import in fixtures.py, proves
+# that these settings do catch a program that imports powrprof the ordinary way.
 SYSTEM_FOLDER_LOADS = ['kernel32.LoadLibraryExW(L"%s.dll", 00000000, 00000800) = *' % name
-                       for name in ("user32", "advapi32", "powrprof", "shell32", "ole32", "msimg32")]
+                       for name in ("powrprof", "advapi32")]
 POWRPROF = [
     Case("planted_powrprof_not_loaded", line='"{exe}" Standby', exit_code=0,
          plants=["powrprof"], watch=("LoadLibraryExW", "SetSuspendState"),
          calls=SYSTEM_FOLDER_LOADS + suspend(0)),
+]
+
+# A word loads only the DLLs its calls need, so that it starts about as fast as a bare process.
+LOADS = [
+    command("dlls_loaded_by_%s" % word, word, '"{exe}" %s' % word, dlls=DLLS[word],
+            dlls_brought=brought(DLLS[word]))
+    for word in SAFE_WORDS
+]
+LOADS += [
+    usage("dlls_loaded_by_usage_box", '"{exe}" Help', dlls=USAGE_DLLS,
+          dlls_brought=brought(USAGE_DLLS)),
+    readme("dlls_loaded_by_readme", '"{exe}" Help', dlls=README_DLLS,
+           dlls_brought=brought(README_DLLS)),
 ]
 
 # None runs in the program's process, on any path: it loads every DLL it needs from the system
@@ -61,4 +75,4 @@ LITERAL_PATHS = [
            opened=[DECOY]),
 ]
 
-CASES = CONTROLS + POWRPROF + PLANTED_EVERYWHERE + LITERAL_PATHS
+CASES = CONTROLS + POWRPROF + LOADS + PLANTED_EVERYWHERE + LITERAL_PATHS

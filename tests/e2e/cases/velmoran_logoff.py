@@ -4,10 +4,11 @@ processes of the prefix; so these rows run in a table of their own, and after ea
 box and a read-me opened by the shell show that the harness and the desktop still work."""
 
 from planted_dlls import PLANTED
-from velmoran import command, readme, usage
+from velmoran import DLLS, brought, command, readme, usage
 
 CASES = [
-    command("argument_Logoff", "Logoff", '"{exe}" Logoff'),
+    command("argument_Logoff", "Logoff", '"{exe}" Logoff', dlls=DLLS["Logoff"],
+            dlls_brought=brought(DLLS["Logoff"])),
     usage("after_argument_logoff_usage_box", '"{exe}" Help'),
     command("file_name_Logoff", "Logoff", '"{exe}"', file_name="Logoff.exe"),
     readme("after_file_name_logoff_readme_opened", '"{exe}" Help'),

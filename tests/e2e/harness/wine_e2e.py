@@ -58,6 +58,9 @@ DEFAULT_WATCH = (
 )
 # What the relay trace records: those, and two that a case may add to its watch list.
 TRACED = DEFAULT_WATCH + ("CloseHandle", "LoadLibraryExW")
+# The system DLLs that Velmoran loads itself, each on some path; Case.dlls says which a path
+# may bring into its process.
+PROGRAM_DLLS = ("user32", "advapi32", "powrprof", "shell32", "ole32", "msimg32")
 
 # Wine derives each process's ANSI code page from its locale: 1252 and 932 from these two,
 # which scripts/setup.sh generates.
@@ -111,6 +114,10 @@ class Case:
     plants_ran: the planted names whose DllMain must have run in the program's own process,
       in any order; loads by other processes (the viewer, the launcher) do not count.
     echo: for the echo_line fixture: "line", "module" (bytes) and "acp" (int) it must report.
+    dlls: the names of PROGRAM_DLLS (without ".dll") that the program loads itself
+      (LoadLibraryExW from its image), in any order; None leaves the loads unchecked.
+    dlls_brought: those that Wine's DLLs may bring into the process besides; any other of
+      PROGRAM_DLLS in the process when it ends fails the row.
     """
 
     name: str
@@ -134,6 +141,8 @@ class Case:
     shell: Optional[Sequence[dict]] = None
     plants_ran: Sequence[str] = ()
     echo: Optional[dict] = None
+    dlls: Optional[Sequence[str]] = None
+    dlls_brought: Sequence[str] = ()
     timeout: float = 20.0
 
 
@@ -360,6 +369,8 @@ class Session:
         if case.plants and set(outcome.plants_ran) != set(case.plants_ran):
             problems.append("planted DLLs that ran in the program: %s; expected: %s"
                             % (_names(outcome.plants_ran), _names(case.plants_ran)))
+        if case.dlls is not None:
+            problems += _dll_findings(case.dlls, case.dlls_brought, outcome)
         if case.echo is not None:
             for key, want in case.echo.items():
                 got = (outcome.echo or {}).get(key)
@@ -404,6 +415,27 @@ def _plant_findings(outcome: Outcome) -> list:
               if str(PureWindowsPath(path).parent).lower() == folder]
     lines.append("loaded from the program's folder: %s" % (", ".join(beside) or "none"))
     return lines
+
+
+def _dll_name(path: str) -> str:
+    name = PureWindowsPath(path).name.lower()
+    return name[: -len(".dll")] if name.endswith(".dll") else name
+
+
+def _dll_findings(asked_for: Sequence[str], brought: Sequence[str], outcome: Outcome) -> list:
+    """How the program's own DLLs in its process differ from the row's."""
+    asked = {_dll_name(c.arguments[0].value) for c in outcome.calls
+             if c.function == "LoadLibraryExW" and isinstance(c.arguments[0], relay.Text)}
+    present = {_dll_name(path) for path, _ in outcome.loads} & set(PROGRAM_DLLS)
+    allowed = set(asked_for) | set(brought)
+    problems = []
+    if asked != set(asked_for):
+        problems.append("loaded %s itself, expected %s" % (_names(asked), _names(asked_for)))
+    if present - allowed:
+        problems.append("had %s in its process, beyond %s; it loaded: %s"
+                        % (_names(present - allowed), _names(allowed),
+                           ", ".join(_dll_name(path) for path, _ in outcome.loads)))
+    return problems
 
 
 def _listing(lines) -> str:
