@@ -98,11 +98,16 @@ def ar_members(path):
 
 
 def tar_members(data):
-    """What a tar.gz member of a package holds: per entry its header fields and contents' hash."""
+    """What a tar.gz member of a package holds: per entry its header fields and contents' hash,
+    a link's target, or another entry's type."""
+    def contents(archive, entry):
+        if entry.isfile():
+            return hashlib.sha256(archive.extractfile(entry).read()).hexdigest()
+        return "-> " + entry.linkname if entry.issym() else entry.type
+
     with tarfile.open(fileobj=io.BytesIO(data), mode="r:gz") as archive:
         return [(entry.name, oct(entry.mode), entry.uid, entry.gid, entry.uname, entry.gname,
-                 entry.mtime, hashlib.sha256(archive.extractfile(entry).read()).hexdigest()
-                 if entry.isfile() else entry.type) for entry in archive.getmembers()]
+                 entry.mtime, contents(archive, entry)) for entry in archive.getmembers()]
 
 
 def deb_differences(deb_one, deb_two):
@@ -260,13 +265,14 @@ class ReleaseTest(unittest.TestCase):
         self.assertEqual(query("%{VERSION} %{BUILDTIME}"), f"{DEB_VERSION} {self.commit_time}")
         rpm_files = {}
         for line in query("[%{FILENAMES}|%{FILEMODES:octal}|%{FILEMTIMES}|%{FILEUSERNAME}|"
-                          "%{FILEGROUPNAME}|%{FILEDIGESTS}\n]").splitlines():
-            path, mode, mtime, user, group, digest = line.split("|")
+                          "%{FILEGROUPNAME}|%{FILEDIGESTS}|%{FILELINKTOS}\n]").splitlines():
+            path, mode, mtime, user, group, digest, target = line.split("|")
             self.assertEqual((int(mtime), user, group), (self.commit_time, "root", "root"), path)
             if mode.startswith("40"):
                 self.assertEqual(mode, "40755", path)
             else:
-                rpm_files[path] = (oct(int(mode, 8) & 0o7777), digest)
+                contents = "-> " + target if mode.startswith("120") else digest
+                rpm_files[path] = (oct(int(mode, 8) & 0o7777), contents)
         # The .deb's files, with their modes and bytes: both packages come from one build.
         data = ar_members(os.path.join(self.releases[0], DEB_NAME))[2][5]
         deb_files = {entry[0][1:]: (entry[1], entry[7]) for entry in tar_members(data)
