@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
-"""wine_startup.py PROGRAM REFERENCE USER32 [PAIRS]: how long Velmoran.exe takes under Wine for
-each command word and for help, against a do-nothing GUI program of the same toolchain
-(REFERENCE). USER32, a program of the same toolchain that only loads user32 from the system
-folder, shows what the words that need user32 cannot get below.
+"""wine_startup.py PROGRAM REFERENCE USER32 BROADCAST [PAIRS]: how long Velmoran.exe takes under
+Wine for each command word and for help, against a do-nothing GUI program of the same toolchain
+(REFERENCE). Two more programs of that toolchain show what the words cannot get below: USER32
+only loads user32 from the system folder, as the lock and log-off words must; BROADCAST only
+posts a message to every top-level window, as DisplayOff and ScreenSaver must, which makes Wine
+load its display driver into the process.
 
 Run inside scripts/wine-session.sh. Each measurement is a pair of runs, the program's and the
 reference's, in alternating order, so that a slow moment of the machine weighs on both; the
@@ -31,13 +33,14 @@ def seconds(command) -> float:
 
 
 def main(argv) -> int:
-    program, reference, user32 = Path(argv[1]), Path(argv[2]), Path(argv[3])
-    pairs = int(argv[4]) if len(argv) > 4 else 15
+    program, reference, user32, broadcast = (Path(argument) for argument in argv[1:5])
+    pairs = int(argv[5]) if len(argv) > 5 else 15
     folder = Path(tempfile.mkdtemp(prefix="velmoran-startup."))
     try:
         shutil.copy2(program, folder / "Velmoran.exe")
         shutil.copy2(reference, folder / "nothing.exe")
         shutil.copy2(user32, folder / "user32_only.exe")
+        shutil.copy2(broadcast, folder / "broadcast_only.exe")
         (folder / "ReadMe_Velmoran.txt").write_text("read me\r\n")
         ours = ["wine", str(folder / "Velmoran.exe")]
         bare = ["wine", str(folder / "nothing.exe")]
@@ -47,6 +50,7 @@ def main(argv) -> int:
         print("%-18s %8s %10s %10s" % ("argument", "ratio", "program", "nothing"))
         runs = [(word, ours + [word]) for word in WORDS + ("Help",)]
         runs.append(("(user32 only)", ["wine", str(folder / "user32_only.exe")]))
+        runs.append(("(broadcast only)", ["wine", str(folder / "broadcast_only.exe")]))
         for label, command in runs:
             ratios, times, bases = [], [], []
             for index in range(pairs):

@@ -128,8 +128,17 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 }
 EOF
     "$compiler" "${base_flags[@]}" "$work/user32_only.cpp" -o "$work/user32_only.exe"
+    # WM_NULL asks nothing of the windows that get it.
+    cat >"$work/broadcast_only.cpp" <<'EOF'
+#include <windows.h>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    return PostMessageW(HWND_BROADCAST, WM_NULL, 0, 0) ? 0 : 1;
+}
+EOF
+    "$compiler" "${base_flags[@]}" "$work/broadcast_only.cpp" -o "$work/broadcast_only.exe"
     VELMORAN_WINE_ARCH=$arch scripts/wine-session.sh /usr/bin/python3 benchmarks/wine_startup.py \
-        "$wine_exe" "$work/nothing.exe" "$work/user32_only.exe"
+        "$wine_exe" "$work/nothing.exe" "$work/user32_only.exe" "$work/broadcast_only.exe"
 fi
 
 echo
