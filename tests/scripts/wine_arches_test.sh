@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The check of which Wine architectures a machine can run, against stand-in loaders: one that
 # starts, and one that the kernel refuses as a machine running 64-bit code only refuses the
-# 32-bit loader ("Exec format error"). Also the architecture read from a program's PE header.
+# 32-bit loader ("Exec format error"). Also the architecture read from a program's PE header,
+# and wine-run.sh refusing a file that has none.
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/wine-arches.sh"
 
@@ -12,9 +13,10 @@ printf '#!/bin/sh\necho wine-8.0\n' >"$root/starts"
 printf '\177ELF\001\001\001\000garbage' >"$root/refused"
 chmod +x "$root/starts" "$root/refused"
 
-failures=0
+checks=0 failures=0
 check() {
     local what=$1 expected=$2 actual=$3
+    checks=$((checks + 1))
     if [ "$actual" != "$expected" ]; then
         echo "FAIL $what: got '$actual', expected '$expected'"
         failures=$((failures + 1))
@@ -48,5 +50,17 @@ for row in "4c01 win32" "6486 win64"; do
     check "pe_wine_arch of machine $machine" "$expected" "$(pe_wine_arch "$program")"
 done
 
-echo "$(( ${#rows[@]} + 2 - failures )) passed, $failures failed"
+# A file that is no Windows program is refused before any session is set up for it: the
+# stand-in Xvfb notes that it was started.
+printf 'not a program\n' >"$root/notes.exe"
+mkdir "$root/stand-ins"
+printf '#!/bin/sh\ntouch "%s/xvfb-started"\n' "$root" >"$root/stand-ins/Xvfb"
+chmod +x "$root/stand-ins/Xvfb"
+status=0
+env -u WINEPREFIX -u DISPLAY PATH="$root/stand-ins:$PATH" \
+    "$(dirname "$0")/../../scripts/wine-run.sh" "$root/notes.exe" 2>/dev/null || status=$?
+check "wine-run.sh with a text file: status, session" "2 none" \
+    "$status $([ -e "$root/xvfb-started" ] && echo started || echo none)"
+
+echo "$((checks - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]
