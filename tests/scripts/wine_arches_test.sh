@@ -2,7 +2,8 @@
 # The check of which Wine architectures a machine can run, against stand-in loaders: one that
 # starts, and one that the kernel refuses as a machine running 64-bit code only refuses the
 # 32-bit loader ("Exec format error"). Also the architecture read from a program's PE header,
-# and wine-run.sh refusing a file that has none.
+# wine-run.sh refusing a file that has none, and a session's wine command reaching a loader
+# whose path has a blank.
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/wine-arches.sh"
 
@@ -61,6 +62,18 @@ env -u WINEPREFIX -u DISPLAY PATH="$root/stand-ins:$PATH" \
     "$(dirname "$0")/../../scripts/wine-run.sh" "$root/notes.exe" 2>/dev/null || status=$?
 check "wine-run.sh with a text file: status, session" "2 none" \
     "$status $([ -e "$root/xvfb-started" ] && echo started || echo none)"
+
+# A session whose loaders lie in a folder with a blank: its wine command starts the loader.
+# Stand-ins for Xvfb (a display, then waiting to be stopped) and wineserver.
+printf '#!/bin/sh\necho 99 >&3\nexec sleep 60\n' >"$root/stand-ins/Xvfb"
+printf '#!/bin/sh\n' >"$root/stand-ins/wineserver"
+chmod +x "$root/stand-ins/wineserver"
+mkdir "$root/wine loaders"
+ln -s "$root/starts" "$root/wine loaders/wine64"
+actual=$(PATH="$root/stand-ins:$PATH" VELMORAN_WINE_LOADERS="$root/wine loaders" \
+    VELMORAN_WINE_ARCH=win64 TMPDIR="$root" \
+    "$(dirname "$0")/../../scripts/wine-session.sh" wine --version 2>&1) || true
+check "wine in a session whose loader's path has a blank" "wine-8.0" "$actual"
 
 echo "$((checks - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]
