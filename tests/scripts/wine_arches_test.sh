@@ -38,7 +38,11 @@ for row in "${rows[@]}"; do
     mkdir -p "$loaders"
     ln -sf "$root/$loader32" "$loaders/wine"
     [ "$loader64" = missing ] || ln -sf "$root/$loader64" "$loaders/wine64"
-    if [ "$chosen" = - ]; then unset VELMORAN_WINE_ARCHES; else export VELMORAN_WINE_ARCHES=$chosen; fi
+    if [ "$chosen" = - ]; then
+        unset VELMORAN_WINE_ARCHES
+    else
+        export VELMORAN_WINE_ARCHES=$chosen
+    fi
     actual=$(VELMORAN_WINE_LOADERS=$loaders wine_arches | paste -sd, -)
     check "wine_arches with $row" "${expected:-}" "$actual"
 done
@@ -47,7 +51,11 @@ done
 for row in "4c01 win32" "6486 win64"; do
     read -r machine expected <<<"$row"
     program="$root/program-$machine.exe"
-    { printf 'MZ%058d' 0; printf '\100\000\000\000PE\000\000'; printf "\\x${machine:0:2}\\x${machine:2:2}"; } >"$program"
+    {
+        printf 'MZ%058d' 0
+        printf '\100\000\000\000PE\000\000'
+        printf "\\x${machine:0:2}\\x${machine:2:2}"
+    } >"$program"
     check "pe_wine_arch of machine $machine" "$expected" "$(pe_wine_arch "$program")"
 done
 
