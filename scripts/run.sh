@@ -11,8 +11,10 @@ if [ "${1:-}" = "--wine" ]; then
     source scripts/wine-arches.sh
     case "$(wine_arches | head -n 1)" in
         win32) preset=windows what="the shipped 32-bit Velmoran.exe, under Wine" ;;
-        win64) preset=windows-x64 what="the 64-bit Velmoran.exe, under wine64: this machine
-cannot start 32-bit programs" ;;
+        win64)
+            preset=windows-x64
+            what="the 64-bit Velmoran.exe, under wine64: this machine cannot start 32-bit programs"
+            ;;
         *) echo "run.sh: Wine cannot start here, neither 32-bit nor 64-bit programs" >&2; exit 1 ;;
     esac
     cmake --preset "$preset" >/dev/null

@@ -23,7 +23,8 @@ cmake --preset native >/dev/null
 cmake --build --preset native-program
 rm -f build/native/velmoran_*.deb build/native/velmoran-*.rpm
 cpack --preset native >/dev/null
-/usr/bin/python3 tests/desktop/package_test.py build/native/velmoran_*.deb build/native/velmoran-*.rpm
+/usr/bin/python3 tests/desktop/package_test.py build/native/velmoran_*.deb \
+    build/native/velmoran-*.rpm
 
 # Every fuzz target for a bounded 45 seconds each; a finding fails the run.
 scripts/fuzz.sh 45

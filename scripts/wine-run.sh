@@ -4,7 +4,10 @@
 set -euo pipefail
 if [ -z "${WINEPREFIX:-}" ] || [ -z "${DISPLAY:-}" ]; then
     source "$(dirname "$0")/wine-arches.sh"
-    VELMORAN_WINE_ARCH=$(pe_wine_arch "$1") exec "$(dirname "$0")/wine-session.sh" "$0" "$@"
+    # On its own line, so that a file that is no Windows program stops the run here: as a
+    # prefix of exec, the failed look-up would leave the default architecture to a session.
+    arch=$(pe_wine_arch "$1")
+    VELMORAN_WINE_ARCH=$arch exec "$(dirname "$0")/wine-session.sh" "$0" "$@"
 fi
 
 # A crash of the program itself ends it with a Windows exception code. A Unix segmentation

@@ -34,7 +34,7 @@ trap cleanup EXIT
 # The loader finds its companions by the name it was started under, so it is started under its
 # own.
 mkdir "$root/bin"
-printf '#!/bin/sh\nexec %s "$@"\n' "$loader" >"$root/bin/wine"
+printf '#!/bin/sh\nexec %q "$@"\n' "$loader" >"$root/bin/wine"
 chmod +x "$root/bin/wine"
 export PATH="$root/bin:$PATH" WINELOADER="$loader"
 

@@ -182,6 +182,7 @@ TEST(power_actions_test, sleep_and_hibernation_follow_the_capabilities) {
 // ticks, sleeps that only move the clock.
 struct QuietClock {
     std::uint32_t now;
+    std::uint32_t lastInput;            // before now
     std::vector<std::uint32_t> inputs;  // ticks of input, oldest first, each at or after now
     bool known = true;
     std::vector<std::uint32_t> sleeps;
@@ -201,7 +202,6 @@ struct QuietClock {
         sleeps.push_back(milliseconds);
         now += milliseconds;
     }
-    std::uint32_t lastInput;
 };
 
 TEST(power_actions_test, the_broadcast_waits_for_quiet_input_within_limits) {
@@ -233,7 +233,7 @@ TEST(power_actions_test, the_broadcast_waits_for_quiet_input_within_limits) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        QuietClock clock{row.start, row.laterInputs, row.known, {}, row.lastInput};
+        QuietClock clock{row.start, row.lastInput, row.laterInputs, row.known, {}};
         Velmoran::WaitForQuietInput(clock);
         EXPECT_EQ(clock.sleeps, row.sleeps);
     }

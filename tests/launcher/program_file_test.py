@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """Checks the built Velmoran.exe as Windows will see it: a GUI program of the architecture
-under test (the 32-bit one, which ships, within its size budget) whose import table names only kernel32 and the C runtime (every other system DLL is
-loaded from the system folder at run time), with an icon group, version information and a
-manifest that never asks for elevation, declares the systems it supports, themed controls and
-per-monitor DPI awareness."""
+under test (the 32-bit one, which ships, within its size budget) whose import table names only
+kernel32 and the C runtime (every other system DLL is loaded from the system folder at run
+time), with an icon group, version information and a manifest that never asks for elevation,
+declares the systems it supports, themed controls and per-monitor DPI awareness."""
 import struct
 import sys
 import unittest
@@ -81,7 +81,8 @@ class ProgramFileTest(unittest.TestCase):
         cls.program = PortableExecutable(cls.data)
 
     def test_is_a_gui_program_of_the_architecture_under_test(self):
-        self.assertEqual((self.program.machine, self.program.magic), ARCHITECTURES[self.architecture])
+        self.assertEqual((self.program.machine, self.program.magic),
+                         ARCHITECTURES[self.architecture])
         self.assertEqual(self.program.subsystem, SUBSYSTEM_WINDOWS_GUI)
 
     def test_imports_only_kernel32_and_the_c_runtime(self):

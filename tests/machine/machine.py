@@ -18,8 +18,6 @@ import time
 BOOT_LIMIT = 150.0  # seconds from qemu's start to the machine's end, whatever the case
 MEMORY = "1024"
 GUEST_SCRIPT = pathlib.Path(__file__).with_name("guest.sh")
-
-
 SKIPPED = 77  # CTest's SKIP_RETURN_CODE for these tests
 
 
@@ -80,12 +78,18 @@ class Qmp:
             self.socket.close()
             raise
         self.buffer = b""
+        # Events that came while a command waited for its answer, for the next read.
         self.events = []
-        self.read()  # the greeting
+        self._receive()  # the greeting
         self.command("qmp_capabilities")
 
     def read(self, timeout=None):
         """One message, or None when none came within timeout seconds."""
+        if self.events:
+            return self.events.pop(0)
+        return self._receive(timeout)
+
+    def _receive(self, timeout=None):
         self.socket.settimeout(timeout)
         while b"\n" not in self.buffer:
             try:
@@ -104,7 +108,7 @@ class Qmp:
             message["arguments"] = arguments
         self.socket.sendall(json.dumps(message).encode() + b"\n")
         while True:
-            answer = self.read()
+            answer = self._receive()
             if "event" in answer:
                 self.events.append(answer)
             elif "return" in answer or "error" in answer:

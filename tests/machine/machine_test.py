@@ -35,7 +35,6 @@ REFUSED = "-> org.freedesktop.DBus.Error.InteractiveAuthorizationRequired"
 CAPABILITIES = ["CanSuspend()", "CanHibernate()"]
 
 
-
 def polkit_said_no(action):
     """What the program says when logind's question to polkit could only be answered with a
     password, which no agent is there to ask for."""

@@ -185,6 +185,7 @@ TEST(windows_boundary_test, entries_of_a_dll_that_cannot_be_loaded_refuse_with_t
         Unloadable::asked.clear();
         EXPECT_EQ(row.call(table), row.failure);
         // The message boxes ask for msimg32 first, for the theme library's sake.
+        ASSERT_FALSE(Unloadable::asked.empty());
         EXPECT_EQ(Unloadable::asked.back(), row.library);
     }
     EXPECT_EQ(token, nullptr);

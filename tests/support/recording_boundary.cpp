@@ -274,10 +274,10 @@ constexpr bool AmongEntries() {
 
 // The entries that only read (the command line, the code page, the process's own
 // pseudo-handle, the clock, the time of the last input, the power capabilities, module paths,
-// file attributes, conversions) or only guard the library's own
-// memory (the locks). Unprogrammed, they reach the system's table. Every other entry fails the
-// test and reports failure instead, unless the test passes it to the system, so that a
-// forgotten entry can never lock, suspend or shut down the machine running the tests.
+// file attributes, conversions) or only guard the library's own memory (the locks).
+// Unprogrammed, they reach the system's table. Every other entry fails the test and reports
+// failure instead, unless the test passes it to the system, so that a forgotten entry can never
+// lock, suspend or shut down the machine running the tests.
 template <auto Entry>
 constexpr bool ReadOnly = AmongEntries<
     Entry, &Boundary::GetCommandLineA, &Boundary::GetACP, &Boundary::GetCurrentProcess,

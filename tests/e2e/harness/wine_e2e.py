@@ -363,9 +363,10 @@ class Session:
                 any(m.get(key) != value for key, value in w.items()) for w, m in zip(want, made)
             ):
                 problems.append("shell requests %r, expected %r" % (made, want))
-        if case.system_dll_calls is not None and outcome.system_dll_calls != list(case.system_dll_calls):
+        wanted_calls = case.system_dll_calls
+        if wanted_calls is not None and outcome.system_dll_calls != list(wanted_calls):
             problems.append("calls of the system folder's DLL %r, expected %r"
-                            % (outcome.system_dll_calls, list(case.system_dll_calls)))
+                            % (outcome.system_dll_calls, list(wanted_calls)))
         if case.plants and set(outcome.plants_ran) != set(case.plants_ran):
             problems.append("planted DLLs that ran in the program: %s; expected: %s"
                             % (_names(outcome.plants_ran), _names(case.plants_ran)))
