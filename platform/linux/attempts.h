@@ -25,7 +25,7 @@ struct BusRequest {
 
 // What a stand-in learnt that explains an action refused without any call to refuse it (the
 // launcher refuses to hibernate a machine that the login manager says cannot). SayUnsaid
-// writes it as the one line of a refusal, unless a stand-in has written one already.
+// writes it as the one line of a refusal, unless a stand-in has written one since it was noted.
 void NoteWithoutCall(std::string why);
 void SayUnsaid();
 
