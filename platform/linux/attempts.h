@@ -34,10 +34,9 @@ class Attempts {
   public:
     explicit Attempts(std::string action) : action(std::move(action)) {}
 
-    // A service that refused outranks one that is not there; the first refusal is reported.
-    void Note(const char* service, const BusOutcome& outcome);
     void NoteMissing(const std::string& why);
-    // Notes the outcome of one way; true when it did the action.
+    // Notes the outcome of one way; true when it did the action. A service that refused
+    // outranks one that is not there; the first refusal is reported.
     bool Tried(const char* service, const BusOutcome& outcome) {
         Note(service, outcome);
         return outcome.done;
@@ -51,6 +50,7 @@ class Attempts {
     bool Refuse() const;
 
   private:
+    void Note(const char* service, const BusOutcome& outcome);
     template <typename... Arguments>
     bool Ask(const BusConnection& connection, BusWait wait,
              const BusRequest<Arguments...>& request) {
