@@ -9,7 +9,6 @@
 #include "library/text/module_path.h"
 #include "library/text/path.h"
 #include "library/text/text_building.h"
-#include "platform/os_types.h"
 #include "platform/os_values.h"
 
 namespace Velmoran {

@@ -93,6 +93,28 @@ void Lock() {
     Os().LockWorkStation();
 }
 
+// Standing by where the PC can. A PC with Modern Standby only (most laptops since about 2019)
+// would hibernate, or do nothing, when asked for classic sleep; turning its displays off
+// enters Modern Standby. A PC with neither cannot stand by at all.
+bool StandBy() {
+    SleepStates states = ReadSleepStates();
+    if (!states.readable || states.classicSleep) {
+        EnablePowerPrivilege();
+        return Suspend(false);
+    }
+    return states.modernStandby && DisplaysOff();
+}
+
+bool Hibernate() {
+    SleepStates states = ReadSleepStates();
+    if (states.readable && !states.hibernation) {
+        return false;
+    }
+    // The system requires the shutdown privilege for hibernating as for standing by.
+    EnablePowerPrivilege();
+    return Suspend(true);
+}
+
 // The access token of the process while it is adjusted, closed however the step ends.
 class ProcessToken {
   public:
@@ -125,32 +147,6 @@ bool EnablePowerPrivilege() {
     return Os().AdjustTokenPrivileges(token.handle, 0, &privileges, OnePrivilegeSize, nullptr,
                                       nullptr) != 0;
 }
-
-namespace {
-
-// Standing by where the PC can. A PC with Modern Standby only (most laptops since about 2019)
-// would hibernate, or do nothing, when asked for classic sleep; turning its displays off
-// enters Modern Standby. A PC with neither cannot stand by at all.
-bool StandBy() {
-    SleepStates states = ReadSleepStates();
-    if (!states.readable || states.classicSleep) {
-        EnablePowerPrivilege();
-        return Suspend(false);
-    }
-    return states.modernStandby && DisplaysOff();
-}
-
-bool Hibernate() {
-    SleepStates states = ReadSleepStates();
-    if (states.readable && !states.hibernation) {
-        return false;
-    }
-    // The system requires the shutdown privilege for hibernating as for standing by.
-    EnablePowerPrivilege();
-    return Suspend(true);
-}
-
-}  // namespace
 
 bool ExecuteCommand(CommandId id) {
     switch (id) {

@@ -3,9 +3,8 @@
 // definitions; the native build declares look-alikes with the same fields so that the
 // code that fills them compiles unchanged.
 
-#include <cstdint>
-
 #include <cstddef>
+#include <cstdint>
 
 #ifdef _WIN32
 #ifndef WIN32_LEAN_AND_MEAN

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "library/text/raw_string.h"
+#include "platform/os_types.h"
 #include "platform/os_values.h"
 
 namespace RawLayer {

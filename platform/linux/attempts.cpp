@@ -13,6 +13,8 @@ bool refusalSaid = false;
 
 void NoteWithoutCall(std::string why) {
     noteWithoutCall = std::move(why);
+    // A refusal said before, such as the lock's ahead of standing by, was about another step.
+    refusalSaid = false;
 }
 
 void SayUnsaid() {

@@ -25,7 +25,7 @@ struct BusRequest {
 
 // What a stand-in learnt that explains an action refused without any call to refuse it (the
 // launcher refuses to hibernate a machine that the login manager says cannot). SayUnsaid
-// writes it as the one line of a refusal, unless a stand-in has written one already.
+// writes it as the one line of a refusal, unless a stand-in has written one since it was noted.
 void NoteWithoutCall(std::string why);
 void SayUnsaid();
 
@@ -34,10 +34,9 @@ class Attempts {
   public:
     explicit Attempts(std::string action) : action(std::move(action)) {}
 
-    // A service that refused outranks one that is not there; the first refusal is reported.
-    void Note(const char* service, const BusOutcome& outcome);
     void NoteMissing(const std::string& why);
-    // Notes the outcome of one way; true when it did the action.
+    // Notes the outcome of one way; true when it did the action. A service that refused
+    // outranks one that is not there; the first refusal is reported.
     bool Tried(const char* service, const BusOutcome& outcome) {
         Note(service, outcome);
         return outcome.done;
@@ -51,6 +50,7 @@ class Attempts {
     bool Refuse() const;
 
   private:
+    void Note(const char* service, const BusOutcome& outcome);
     template <typename... Arguments>
     bool Ask(const BusConnection& connection, BusWait wait,
              const BusRequest<Arguments...>& request) {

@@ -56,7 +56,7 @@ StandIn<decltype(Boundary::Sleep)> Sleep;
 StandIn<decltype(Boundary::CloseHandle)> CloseHandle;
 StandIn<decltype(Boundary::GetProcessId)> GetProcessId;
 
-// Module path from /proc/self/exe.
+// Module path: the real file's folder from /proc/self/exe, with the name it was started under.
 StandIn<decltype(Boundary::GetModuleFileNameA)> GetModuleFileNameA;
 StandIn<decltype(Boundary::GetModuleFileNameW)> GetModuleFileNameW;
 

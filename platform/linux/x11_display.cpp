@@ -50,6 +50,7 @@ X11Library::X11Library()
     Load(extensions, "DPMSCapable", calls.dpmsCapable);
     Load(extensions, "DPMSForceLevel", calls.dpmsForceLevel);
     Load(core, "XDefaultRootWindow", calls.defaultRootWindow);
+    Load(screenSaver, "XScreenSaverQueryExtension", calls.queryScreenSaverExtension);
     Load(screenSaver, "XScreenSaverQueryInfo", calls.queryScreenSaverInfo);
     if (calls.openDisplay == nullptr || calls.closeDisplay == nullptr ||
         calls.forceScreenSaver == nullptr || calls.flush == nullptr) {
@@ -95,9 +96,12 @@ bool ForceDisplaysOff(const X11Calls& calls, std::string& reason) {
 
 bool IdleMilliseconds(const X11Calls& calls, std::uint64_t& idle) {
     OpenDisplay open(calls);
+    int eventBase = 0;
+    int errorBase = 0;
     X11ScreenSaverInfo info{};
     if (open.display == nullptr || calls.defaultRootWindow == nullptr ||
-        calls.queryScreenSaverInfo == nullptr ||
+        calls.queryScreenSaverExtension == nullptr || calls.queryScreenSaverInfo == nullptr ||
+        calls.queryScreenSaverExtension(open.display, &eventBase, &errorBase) == 0 ||
         calls.queryScreenSaverInfo(open.display, calls.defaultRootWindow(open.display), &info) ==
             0) {
         return false;

@@ -30,7 +30,10 @@ struct X11Calls {
     int (*dpmsCapable)(X11Display* display);
     int (*dpmsForceLevel)(X11Display* display, unsigned short level);
     unsigned long (*defaultRootWindow)(X11Display* display);
-    // From the screen saver extension's library; null when it is not installed.
+    // From the screen saver extension's library; null when it is not installed. Asked for the
+    // idle time on a server without the extension, Xlib writes a warning on standard error, so
+    // the extension is looked for first.
+    int (*queryScreenSaverExtension)(X11Display* display, int* eventBase, int* errorBase);
     int (*queryScreenSaverInfo)(X11Display* display, unsigned long drawable,
                                 X11ScreenSaverInfo* info);
 };

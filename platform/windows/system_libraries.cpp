@@ -18,8 +18,6 @@ constexpr const wchar_t* LibraryNames[] = {L"user32.dll",  L"advapi32.dll", L"po
 // Unknown until the first call of DllSearchRestricted(), then its answer.
 enum class Search : unsigned char { Unknown, Restricted, Unrestricted };
 
-}  // namespace
-
 bool RestrictDllSearch() {
     // Looked up, not imported, so that the program still starts where kernel32 lacks it.
     HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
@@ -30,6 +28,8 @@ bool RestrictDllSearch() {
     return setDefaultDllDirectories != nullptr &&
            setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32) != 0;
 }
+
+}  // namespace
 
 bool DllSearchRestricted() {
     // Atomics cost nothing over plain stores here, and keep a second thread's first call

@@ -12,13 +12,10 @@ namespace RawLayer::Os::Windows {
 // The DLLs beside kernel32 that the boundary's entries are looked up in.
 enum class SystemLibrary : unsigned char { User32, Advapi32, Powrprof, Shell32, Ole32, Msimg32 };
 
-// Restricts every later DLL search of the process, the system's own loads on our behalf
-// included, to the system folder. False where the system cannot (Vista, and Windows 7 without
-// its 2011 loader update, lack the call).
-bool RestrictDllSearch();
-
-// RestrictDllSearch() on the first call, its answer on every later one. The entry point calls
-// it first of all, and every load below calls it before loading.
+// On the first call, restricts every later DLL search of the process, the system's own loads
+// on our behalf included, to the system folder; every call answers whether that worked. False
+// where the system cannot (Vista, and Windows 7 without its 2011 loader update, lack the call).
+// The entry point calls it first of all, and every load below calls it before loading.
 bool DllSearchRestricted();
 
 // Loads a system DLL from the system folder: through the restricted search, or, where the

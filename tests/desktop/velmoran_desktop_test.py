@@ -155,6 +155,16 @@ class LogindWordsTest(DesktopTest):
                 self.assertEqual(self.logind_calls(logind), locks)
                 self.desktop.stop_mock(logind)
 
+    def test_after_a_refused_lock_the_sleep_state_logind_cannot_do_is_still_said(self):
+        logind = self.logind(parameters={"CanSuspend": "no"})
+        no_session = refusing("org.freedesktop.login1.NoSessionForPID", "no session")
+        logind.add_method(LOGIND, "LockSession", "s", "", no_session)
+        run = self.run_word("StandbyLock")
+        self.assertEqual(run.code, 2, run.stderr)
+        self.assertIn("LockSession: ", run.stderr)
+        self.assertIn("can not suspend (CanSuspend: no)", run.stderr)
+        self.assertEqual(run.stderr.count("\n"), 2, run.stderr)
+
     def test_without_any_bus_every_action_is_refused_within_seconds(self):
         absent = {"DBUS_SYSTEM_BUS_ADDRESS": self.desktop.absent_address("system"),
                   "DBUS_SESSION_BUS_ADDRESS": self.desktop.absent_address("session")}

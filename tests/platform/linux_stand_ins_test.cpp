@@ -387,10 +387,14 @@ struct FakeX11 {
                 calls.push_back("root");
                 return 0x42ul;
             },
+            [](Linux::X11Display*, int*, int*) {
+                calls.push_back("query screen saver");
+                return extension;
+            },
             [](Linux::X11Display*, unsigned long drawable, Linux::X11ScreenSaverInfo* info) {
                 calls.push_back("idle of " + std::to_string(drawable));
                 info->idle = 1234;
-                return extension;
+                return 1;
             },
         };
     }
@@ -457,9 +461,12 @@ TEST(linux_x11_display_test, the_screen_saver_starts_and_idle_time_is_read_where
     FakeX11::calls.clear();
     EXPECT_TRUE(Linux::IdleMilliseconds(FakeX11::Calls(), idle));
     EXPECT_EQ(idle, 1234u);
-    EXPECT_EQ(FakeX11::calls, (std::vector<std::string>{"open", "root", "idle of 66", "close"}));
+    EXPECT_EQ(FakeX11::calls, (std::vector<std::string>{"open", "query screen saver", "root",
+                                                        "idle of 66", "close"}));
+    FakeX11::calls.clear();
     FakeX11::extension = 0;
     EXPECT_FALSE(Linux::IdleMilliseconds(FakeX11::Calls(), idle));
+    EXPECT_EQ(FakeX11::calls, (std::vector<std::string>{"open", "query screen saver", "close"}));
 
     Linux::X11Calls missing{};
     EXPECT_FALSE(Linux::IdleMilliseconds(missing, idle));
