@@ -258,9 +258,10 @@ class Session:
         native = list(case.plants) + list(case.system_dlls)
         if native:
             environment["WINEDLLOVERRIDES"] = ",".join(native) + "=n,b"
+        status = None
         try:
             with self._system_dlls(case.system_dlls):
-                _run_quietly(command, logs["wine.log"], case.timeout + 30, environment)
+                status = _run_quietly(command, logs["wine.log"], case.timeout + 30, environment)
         except subprocess.TimeoutExpired:
             outcome.error = "the launcher itself did not end"
 
@@ -270,7 +271,9 @@ class Session:
             outcome.calls = relay.calls_from_image(relay.parse_trace(lines), *process)
             outcome.loads = relay.dll_loads(lines, process[0])
         elif outcome.error is None:
-            outcome.error = "the launcher reported no process"
+            # Seen once in a whole suite and never again: what Wine said is all there is to go on.
+            outcome.error = "the launcher reported no process (exit status %s); its log ends: %r" \
+                % (status, _read_lines(logs["wine.log"])[-5:])
 
         # The shell starts the viewer before ShellExecuteEx returns, but the viewer may write
         # its line a little later.
@@ -514,9 +517,9 @@ def _registry_settings() -> str:
     )
 
 
-def _run_quietly(command, log: Path, timeout: float, environment=None) -> None:
-    """Runs a Wine command with every output in a file: a background process of Wine that
-    inherited a pipe would keep it open long after the command ended."""
+def _run_quietly(command, log: Path, timeout: float, environment=None) -> int:
+    """Runs a Wine command with every output in a file, and gives its exit status: a background
+    process of Wine that inherited a pipe would keep it open long after the command ended."""
     with open(log, "ab") as output:
         process = subprocess.Popen(
             command,
@@ -527,7 +530,7 @@ def _run_quietly(command, log: Path, timeout: float, environment=None) -> None:
             start_new_session=True,
         )
         try:
-            process.wait(timeout=timeout)
+            return process.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
             os.killpg(process.pid, signal.SIGKILL)
             process.wait()
