@@ -1,6 +1,7 @@
 #include "platform/linux/bus_call.h"
 
 #include <cstring>
+#include <memory>
 
 namespace RawLayer::Os::Linux {
 namespace {
@@ -94,13 +95,15 @@ namespace {
 // A look-up without arguments; read takes the answer out of the reply while it lives.
 template <typename Read>
 BusOutcome Ask(const BusConnection& connection, const BusMethod& method, Read read) {
-    sd_bus_message* reply = nullptr;
+    sd_bus_message* kept = nullptr;
     BusOutcome outcome =
-        Call(connection, NewCall(connection, method, BusWait::LookUp), BusWait::LookUp, &reply);
-    if (outcome.done && !read(reply)) {
+        Call(connection, NewCall(connection, method, BusWait::LookUp), BusWait::LookUp, &kept);
+    // Released however the reading ends, a throwing copy of the answer included.
+    std::unique_ptr<sd_bus_message, decltype(&sd_bus_message_unref)> reply(kept,
+                                                                           sd_bus_message_unref);
+    if (outcome.done && !read(reply.get())) {
         outcome = Failed("", std::string("no answer of the expected type from ") + method.member);
     }
-    sd_bus_message_unref(reply);
     return outcome;
 }
 
