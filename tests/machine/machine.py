@@ -16,6 +16,11 @@ import tarfile
 import time
 
 BOOT_LIMIT = 150.0  # seconds from qemu's start to the machine's end, whatever the case
+# Seconds a boot may go without new output on either serial port or a QMP event: a stuck boot
+# ends then, not at the limit, and says what it showed last. Each boot notes its longest quiet
+# stretch (Boot.longest_silence).
+SILENCE_LIMIT = 45.0
+KVM_PROOF = 10.0  # seconds a guest under KVM is given to print its first line
 MEMORY = "1024"
 GUEST_SCRIPT = pathlib.Path(__file__).with_name("guest.sh")
 SKIPPED = 77  # CTest's SKIP_RETURN_CODE for these tests
@@ -33,13 +38,57 @@ def skip_without_tools():
         sys.exit(SKIPPED)
 
 
-def accelerators():
-    """KVM where /dev/kvm opens, with TCG as qemu's fallback when KVM cannot start."""
+@dataclasses.dataclass
+class Accelerator:
+    """The accelerator every boot of a run uses, and why it was chosen."""
+    name: str  # "kvm" or "tcg"
+    reason: str
+
+
+def choose_accelerator(kernel, folder, device="/dev/kvm", qemu="qemu-system-x86_64",
+                       proof=KVM_PROOF):
+    """KVM only where a guest shows that it runs: on some machines /dev/kvm opens, yet a guest
+    under KVM never prints a line (qemu: "host doesn't support requested feature"). The kernel
+    alone is booted under KVM and must print its first line within proof seconds; else TCG,
+    which works everywhere. VELMORAN_MACHINE_ACCEL=kvm|tcg forces either."""
+    forced = os.environ.get("VELMORAN_MACHINE_ACCEL", "")
+    if forced:
+        if forced not in ("kvm", "tcg"):
+            sys.exit(f"VELMORAN_MACHINE_ACCEL is {forced!r}: kvm or tcg")
+        return Accelerator(forced, "forced by VELMORAN_MACHINE_ACCEL")
     try:
-        os.close(os.open("/dev/kvm", os.O_RDWR))
-        return ["-accel", "kvm", "-accel", "tcg"]
-    except OSError:
-        return ["-accel", "tcg"]
+        os.close(os.open(device, os.O_RDWR))
+    except OSError as error:
+        return Accelerator("tcg", f"{device} does not open ({error.strerror})")
+    folder = pathlib.Path(folder)
+    folder.mkdir(parents=True, exist_ok=True)
+    console, qemu_log = folder / "kvm-proof.console", folder / "kvm-proof.qemu.log"
+    console.unlink(missing_ok=True)
+    # Without "quiet", the kernel's first line is its version; with no root it would panic
+    # later, and panic=-1 with -no-reboot ends qemu then.
+    command = [qemu, "-machine", "q35", "-accel", "kvm", "-m", MEMORY, "-smp", "1",
+               "-display", "none", "-no-reboot", "-no-user-config", "-nodefaults",
+               "-kernel", str(kernel), "-append", "console=ttyS0 panic=-1",
+               "-serial", f"file:{console}"]
+    started = time.monotonic()
+    with open(qemu_log, "wb") as log:
+        guest = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=log, stderr=log)
+    try:
+        while time.monotonic() - started < proof and guest.poll() is None:
+            if console.exists() and console.stat().st_size > 0:
+                break
+            time.sleep(0.05)
+        shown = console.exists() and console.stat().st_size > 0
+    finally:
+        guest.kill()
+        guest.wait()
+    seconds = time.monotonic() - started
+    if shown:
+        return Accelerator("kvm", f"a KVM guest printed its first line after {seconds:.1f} s")
+    said = " ".join(qemu_log.read_text(errors="replace").split())[:300] or "nothing"
+    ended = "qemu ended" if seconds < proof else f"none within {proof:.0f} s"
+    return Accelerator("tcg", f"{device} opens, but a KVM guest printed no line ({ended}; "
+                              f"qemu said: {said})")
 
 
 @dataclasses.dataclass
@@ -61,6 +110,8 @@ class Boot:
     done: bool = False
     exited_by_itself: bool = False
     timed_out: bool = False
+    silent: bool = False
+    longest_silence: float = 0.0
     seconds: float = 0.0
     accelerator: str = ""
     swap_signature: bytes = b""
@@ -132,32 +183,40 @@ def _hand_in(archive, files):
         padded.truncate(-(-os.path.getsize(archive) // 512) * 512)
 
 
-def _parse_results(boot, text):
+def _parse_results(boot, text, finished):
+    """Reads the results port's lines. While qemu runs, its last line may still be on its way:
+    only lines that have their end are read then. A line a machine cut short by powering off
+    is noted, never taken for a result."""
     boot.results.clear()
     boot.bus.clear()
     boot.info.clear()
-    for line in text.splitlines():
+    lines = text.split("\n")
+    if not finished:
+        lines.pop()
+    for line in lines:
         kind, _, rest = line.partition(" ")
-        if kind == "VMCASE":
-            name, code, stderr = rest.split(" ", 2)
-            boot.results[name] = CaseResult(
-                int(code.removeprefix("exit=")),
-                base64.b64decode(stderr.removeprefix("stderr=")).decode(errors="replace"))
-        elif kind == "VMBUS":
-            name, _, message = rest.partition(" ")
-            try:
+        try:
+            if kind == "VMCASE":
+                name, code, stderr = rest.split(" ", 2)
+                boot.results[name] = CaseResult(
+                    int(code.removeprefix("exit=")),
+                    base64.b64decode(stderr.removeprefix("stderr="), validate=True).decode(
+                        errors="replace"))
+            elif kind == "VMBUS":
+                name, _, message = rest.partition(" ")
                 boot.bus.setdefault(name, []).append(json.loads(message))
-            except json.JSONDecodeError:
-                boot.info.append(f"unreadable bus message: {message}")
-        elif kind == "VMINFO":
-            boot.info.append(rest)
-        elif kind == "VMDONE":
-            boot.done = True
+            elif kind == "VMINFO":
+                boot.info.append(rest)
+            elif kind == "VMDONE":
+                boot.done = True
+        except ValueError:  # a cut base64 or JSON text
+            boot.info.append(f"unreadable line: {line}")
 
 
-def run(name, image, program, plan, folder, quit_when_done, swap=False):
+def run(name, image, program, plan, folder, quit_when_done, accelerator, swap=False):
     """Boots once and runs the plan, lines of "name context setup word". The boot ends when
-    qemu exits (power-off, reboot), when the plan is done and quit_when_done, or at the limit."""
+    qemu exits (power-off, reboot), when the plan is done and quit_when_done, after
+    SILENCE_LIMIT seconds without output, or at BOOT_LIMIT."""
     folder = pathlib.Path(folder)
     folder.mkdir(parents=True, exist_ok=True)
     for stale in folder.iterdir():
@@ -166,7 +225,10 @@ def run(name, image, program, plan, folder, quit_when_done, swap=False):
     _hand_in(folder / "hand-in.tar",
              {"guest.sh": GUEST_SCRIPT, "velmoran": program, "plan": folder / "plan"})
     console, results, qmp_path = folder / "console.log", folder / "results.log", folder / "qmp"
-    append = "root=/dev/vda rw console=ttyS0 " + os.environ.get("VM_APPEND", "quiet")
+    # The kernel stays quiet, but systemd shows each unit it starts and stops: a boot that
+    # goes silent has stopped at the last of them.
+    append = "root=/dev/vda rw console=ttyS0 " + os.environ.get(
+        "VM_APPEND", "quiet systemd.show_status=1")
     drives = ["-drive", f"file={image / 'image.raw'},if=virtio,format=raw,snapshot=on",
               "-drive", f"file={folder / 'hand-in.tar'},if=virtio,format=raw,readonly=on"]
     if swap:
@@ -177,8 +239,9 @@ def run(name, image, program, plan, folder, quit_when_done, swap=False):
         drives += ["-drive", f"file={swap_file},if=virtio,format=raw"]
         append += " resume=/dev/vdc"
     command = [
-        "qemu-system-x86_64", "-machine", "q35", *accelerators(), "-m", MEMORY, "-smp", "1",
-        "-display", "none", "-no-reboot", "-no-user-config", "-nodefaults", "-vga", "std",
+        "qemu-system-x86_64", "-machine", "q35", "-accel", accelerator.name, "-m", MEMORY,
+        "-smp", "1", "-display", "none", "-no-reboot", "-no-user-config", "-nodefaults",
+        "-vga", "std",
         "-global", "ICH9-LPC.disable_s3=0",
         "-kernel", str(image / "vmlinuz"), "-initrd", str(image / "initrd.img"),
         "-append", append, *drives,
@@ -200,9 +263,19 @@ def run(name, image, program, plan, folder, quit_when_done, swap=False):
         if qmp is not None:
             kvm = qmp.command("query-kvm").get("return", {})
             boot.accelerator = "kvm" if kvm.get("enabled") else "tcg"
+        output, heard = (), time.monotonic()
         while qemu.poll() is None:
-            if time.monotonic() - started > BOOT_LIMIT:
+            now = time.monotonic()
+            sizes = tuple(path.stat().st_size if path.exists() else 0
+                          for path in (console, results))
+            if sizes != output:
+                output, heard = sizes, now
+            boot.longest_silence = max(boot.longest_silence, now - heard)
+            if now - started > BOOT_LIMIT:
                 boot.timed_out = True
+                break
+            if now - heard > SILENCE_LIMIT:
+                boot.silent = True
                 break
             try:
                 event = qmp.read(timeout=0.2)
@@ -210,6 +283,7 @@ def run(name, image, program, plan, folder, quit_when_done, swap=False):
                 event = None
                 qemu.wait(timeout=10)
             if event is not None and "event" in event:
+                heard = time.monotonic()
                 boot.events.append(event["event"])
                 if event["event"] == "SUSPEND":
                     # The sleeping machine shows it in its run state before it is woken.
@@ -217,7 +291,7 @@ def run(name, image, program, plan, folder, quit_when_done, swap=False):
                     answer = qmp.command("system_wakeup")
                     boot.events.append(answer.get("error", {}).get("desc", "woken"))
             if results.exists():
-                _parse_results(boot, results.read_text(errors="replace"))
+                _parse_results(boot, results.read_text(errors="replace"), finished=False)
             if boot.done and quit_when_done:
                 qmp.command("quit")
                 qemu.wait(timeout=10)
@@ -232,7 +306,7 @@ def run(name, image, program, plan, folder, quit_when_done, swap=False):
             qmp.close()
     boot.seconds = time.monotonic() - started
     if results.exists():
-        _parse_results(boot, results.read_text(errors="replace"))
+        _parse_results(boot, results.read_text(errors="replace"), finished=True)
     boot.console = console.read_text(errors="replace") if console.exists() else ""
     if swap:
         # The kernel replaces the swap signature with its own when it writes a hibernation image.

@@ -118,11 +118,11 @@ def boots():
                                       if row.machine not in (RUNNING, SLEPT)]
 
 
-def run_boot(name, rows):
+def run_boot(name, rows, accelerator):
     plan = [(row.name, row.user, row.setup or "-", row.word) for row in rows]
     return machine.run(name, IMAGE, PROGRAM, plan, BOOTS / name,
                        quit_when_done=rows[0].machine in (RUNNING, SLEPT),
-                       swap="swap" in rows[0].setup)
+                       accelerator=accelerator, swap="swap" in rows[0].setup)
 
 
 def bus_label(text):
@@ -151,20 +151,26 @@ class MachineTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         started = time.monotonic()
+        accelerator = machine.choose_accelerator(IMAGE / "vmlinuz", BOOTS)
+        print(f"accelerator: {accelerator.name}, since {accelerator.reason}", flush=True)
         lanes = max(1, min(os.cpu_count() or 1, len(boots())))
         with concurrent.futures.ThreadPoolExecutor(lanes) as pool:
-            futures = {name: pool.submit(run_boot, name, rows) for name, rows in boots()}
+            futures = {name: pool.submit(run_boot, name, rows, accelerator)
+                       for name, rows in boots()}
             cls.boots = {name: future.result() for name, future in futures.items()}
         for name, boot in cls.boots.items():
             timings = "; ".join(note for note in boot.info
                                 if re.search(r"(ready after|starts at|done at) ", note))
-            print(f"boot {name}: {boot.seconds:.1f} s ({boot.accelerator}); uptimes: {timings}")
+            print(f"boot {name}: {boot.seconds:.1f} s ({boot.accelerator}), longest silence "
+                  f"{boot.longest_silence:.1f} s; uptimes: {timings}")
         print(f"all boots: {time.monotonic() - started:.1f} s in {lanes} lanes")
 
     def check_row(self, row, boot):
         where = (f"\nconsole's last lines:\n{boot.console_tail()}\nmachine's notes:\n"
                  + "\n".join(boot.info[-15:]) + f"\nQMP events: {boot.events}")
         self.assertFalse(boot.timed_out, f"the boot ran past {machine.BOOT_LIMIT} s{where}")
+        self.assertFalse(boot.silent, f"the boot showed nothing for {machine.SILENCE_LIMIT} s, "
+                                      f"after {boot.seconds:.0f} s{where}")
         result = boot.results.get(row.name)
         self.assertIsNotNone(result, f"the case left no result{where}")
         if isinstance(row.stderr, re.Pattern):
