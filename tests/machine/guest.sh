@@ -35,16 +35,19 @@ wait_for() {
 # say its result before they end (stopping).
 run() {
     local name=$1 word=$2 stderr code
+    say "VMINFO $name: $word as $(id -un) at $(cut -d' ' -f1 /proc/uptime)"
     stderr=$(cd / && trap '' TERM HUP && exec "$program" "$word" 2>&1 >/dev/null)
     code=$?
     say "VMCASE $name exit=$code stderr=$(printf %s "$stderr" | base64 -w0)"
 }
 
 session() {
-    trap 'stopping=1' TERM HUP
     local terminal
     terminal=$(tty)
     terminal=${terminal#/dev/}
+    # Said when the shell gets to it: after the case it runs, if any.
+    trap 'stopping=1; say "VMINFO session $terminal stops at $(cut -d" " -f1 /proc/uptime)"' \
+        TERM HUP
     say "VMINFO session $terminal id=${XDG_SESSION_ID:-none} user=$(id -un)" \
         "uptime=$(cut -d' ' -f1 /proc/uptime)"
     touch "$queue/ready.$terminal"
