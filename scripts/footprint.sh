@@ -38,49 +38,6 @@ else
     echo "$windows_exe is not built (cmake --preset windows && cmake --build --preset windows)"
 fi
 
-# The floor uses what the program needs of the runtime: a thread-safe function-local static,
-# operator new, and a catch of std::bad_alloc.
-cat >"$work/floor.cpp" <<'EOF'
-#include <windows.h>
-
-#include <new>
-
-namespace {
-
-struct Constant {
-    DWORD value;
-    Constant() : value(GetCurrentProcessId() != 0 ? 1 : 2) {}
-};
-
-const Constant& Shared() {
-    static const Constant constant;
-    return constant;
-}
-
-}  // namespace
-
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    try {
-        int* numbers = new int[Shared().value];
-        delete[] numbers;
-    } catch (const std::bad_alloc&) {
-        return 2;
-    }
-    return 0;
-}
-EOF
-# The default handler prints the demangled type of an uncaught exception; this one only ends
-# the process, and keeps the demangler out of the program.
-cat >"$work/terminate.cpp" <<'EOF'
-#include <cstdlib>
-
-namespace __gnu_cxx {
-void __verbose_terminate_handler() {
-    std::abort();
-}
-}  // namespace __gnu_cxx
-EOF
-
 echo
 echo "== Floor: a minimal i686 program, -Os, static runtimes, exceptions, stripped"
 base_flags=(-std=c++17 -Os -mwindows -static -static-libgcc -static-libstdc++ -s)
@@ -89,13 +46,16 @@ printf '%-14s %-58s %8s\n' "thread model" "flags added" "bytes"
 for model in posix win32; do
     compiler=i686-w64-mingw32-g++-$model
     for variant in none sections terminate both; do
-        flags=() sources=("$work/floor.cpp") label=""
+        flags=() sources=(benchmarks/floors/smallest_program.cpp) label=""
         case $variant in
             none) label="(none)" ;;
             sections) flags=("${sections[@]}") label="${sections[*]}" ;;
-            terminate) sources+=("$work/terminate.cpp") label="replacement terminate handler" ;;
+            terminate)
+                sources+=(benchmarks/floors/quiet_terminate.cpp)
+                label="replacement terminate handler"
+                ;;
             both)
-                flags=("${sections[@]}") sources+=("$work/terminate.cpp")
+                flags=("${sections[@]}") sources+=(benchmarks/floors/quiet_terminate.cpp)
                 label="both"
                 ;;
         esac
@@ -106,7 +66,7 @@ done
 
 echo
 source scripts/wine-arches.sh
-arch=$(wine_arches | head -n 1)
+arch=$(wine_first_arch)
 case $arch in
     win32) wine_exe=$windows_exe compiler=i686-w64-mingw32-g++-win32 ;;
     win64) wine_exe=$windows64_exe compiler=x86_64-w64-mingw32-g++-win32 ;;
@@ -118,27 +78,11 @@ if [ -z "$wine_exe" ]; then
 elif [ ! -f "$wine_exe" ]; then
     echo "$wine_exe is not built"
 else
-    printf 'int __stdcall WinMain(void*, void*, char*, int) { return 0; }\n' >"$work/nothing.cpp"
-    "$compiler" "${base_flags[@]}" "$work/nothing.cpp" -o "$work/nothing.exe"
-    cat >"$work/user32_only.cpp" <<'EOF'
-#include <windows.h>
-
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    return LoadLibraryExW(L"user32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32) != nullptr ? 0 : 1;
-}
-EOF
-    "$compiler" "${base_flags[@]}" "$work/user32_only.cpp" -o "$work/user32_only.exe"
-    # WM_NULL asks nothing of the windows that get it.
-    cat >"$work/broadcast_only.cpp" <<'EOF'
-#include <windows.h>
-
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    return PostMessageW(HWND_BROADCAST, WM_NULL, 0, 0) ? 0 : 1;
-}
-EOF
-    "$compiler" "${base_flags[@]}" "$work/broadcast_only.cpp" -o "$work/broadcast_only.exe"
+    for floor in nothing word_calls; do
+        "$compiler" "${base_flags[@]}" "benchmarks/floors/$floor.cpp" -o "$work/$floor.exe"
+    done
     VELMORAN_WINE_ARCH=$arch scripts/wine-session.sh /usr/bin/python3 benchmarks/wine_startup.py \
-        "$wine_exe" "$work/nothing.exe" "$work/user32_only.exe" "$work/broadcast_only.exe"
+        "$wine_exe" "$work/nothing.exe" "$work/word_calls.exe"
 fi
 
 echo

@@ -25,12 +25,14 @@ for seeds in fuzz/corpus/*/; do
     log=build/fuzz/${target}_fuzz.log
     mkdir -p "$scratch"
     start=$(date +%s)
+    status=0
+    "$fuzzer" -max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 \
+        -print_final_stats=1 -artifact_prefix=build/fuzz/ "$@" "$scratch" "$seeds" \
+        >"$log" 2>&1 || status=$?
     # A forked run goes on past its workers' time-outs and memory overruns, so its last tally
     # of them counts as a finding too.
-    if ! "$fuzzer" -max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 \
-        -print_final_stats=1 -artifact_prefix=build/fuzz/ "$@" "$scratch" "$seeds" \
-        >"$log" 2>&1 ||
-        grep 'oom/timeout/crash:' "$log" | tail -n 1 | grep -qv 'crash: 0/0/0'; then
+    tally=$(sed -n 's|.*oom/timeout/crash: *\([0-9/]*\).*|\1|p' "$log" | tail -n 1)
+    if [ "$status" -ne 0 ] || { [ -n "$tally" ] && [ "$tally" != 0/0/0 ]; }; then
         tail -n 60 "$log"
         echo "${target}_fuzz: finding, see $log" >&2
         exit 1

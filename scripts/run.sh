@@ -9,7 +9,8 @@ scripts/setup.sh
 if [ "${1:-}" = "--wine" ]; then
     shift
     source scripts/wine-arches.sh
-    case "$(wine_arches | head -n 1)" in
+    arch=$(wine_first_arch)
+    case $arch in
         win32) preset=windows what="the shipped 32-bit Velmoran.exe, under Wine" ;;
         win64)
             preset=windows-x64

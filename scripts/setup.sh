@@ -18,13 +18,16 @@ as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+# Each listing is read whole before it is searched: grep -q stops reading at its first match,
+# and under pipefail the writer's broken pipe would then fail the check.
+if ! grep -qx i386 <<<"$(dpkg --print-foreign-architectures)"; then
     as_root dpkg --add-architecture i386
 fi
 
 missing=()
 for package in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed"; then
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null) || status=""
+    if [[ "$status" != *"ok installed" ]]; then
         missing+=("$package")
     fi
 done
@@ -43,7 +46,7 @@ for locale in en_US ja_JP; do
         echo "$locale.UTF-8 UTF-8" | as_root tee -a /etc/locale.gen >/dev/null
         missing_locales=1
     fi
-    if ! locale -a 2>/dev/null | grep -qix "$locale.utf8"; then
+    if ! grep -qix "$locale.utf8" <<<"$(locale -a 2>/dev/null)"; then
         missing_locales=1
     fi
 done

@@ -24,6 +24,21 @@ wine_arches() {
     done
 }
 
+# Whether this process runs in a Wine session of scripts/wine-session.sh of architecture $1. A
+# program of the other one must not run there: the session's wine is the other loader.
+in_wine_session() {
+    [ -n "${WINEPREFIX:-}" ] && [ -n "${DISPLAY:-}" ] &&
+        [ "${VELMORAN_WINE_SESSION_ARCH:-}" = "$1" ]
+}
+
+# The first of wine_arches, the one a single run uses: 32-bit where both start. Read whole before
+# it is cut, so that nothing closes the pipe on a loader check still writing.
+wine_first_arch() {
+    local arches
+    arches=$(wine_arches) || return
+    echo "${arches%%$'\n'*}"
+}
+
 # The architecture a Windows program file is built for, read from its PE header.
 pe_wine_arch() {
     local header machine

@@ -6,14 +6,19 @@
 # Fails when LOCALE has not been generated on this machine: Wine would then silently fall back
 # to code page 1252, and the Japanese cases would prove nothing.
 set -euo pipefail
-if [ -z "${WINEPREFIX:-}" ] || [ -z "${DISPLAY:-}" ]; then
-    exec "$(dirname "$0")/../../scripts/wine-session.sh" "$0" "$@"
+scripts=$(dirname "$0")/../../scripts
+source "$scripts/wine-arches.sh"
+arch=$(pe_wine_arch "$1")
+if ! in_wine_session "$arch"; then
+    VELMORAN_WINE_ARCH=$arch exec "$scripts/wine-session.sh" "$0" "$@"
 fi
 
 probe=$1
 locale=$2
 normalized=$(printf '%s' "$locale" | tr 'A-Z' 'a-z' | tr -d '-')
-if ! locale -a | tr 'A-Z' 'a-z' | tr -d '-' | grep -qx "$normalized"; then
+# Read whole first: grep -q may stop reading at its match, and pipefail would blame the writer.
+generated=$(locale -a | tr 'A-Z' 'a-z' | tr -d '-')
+if ! grep -qx "$normalized" <<<"$generated"; then
     echo "locale $locale is not generated here; run scripts/setup.sh" >&2
     exit 1
 fi
