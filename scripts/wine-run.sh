@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Runs one Windows program under Wine: in the session of scripts/wine-session.sh when one is
-# active, otherwise in a session of its own, of the architecture the program is built for.
+# Runs one Windows program under Wine: in the session of scripts/wine-session.sh when one of
+# the architecture the program is built for is active, otherwise in a session of its own.
 set -euo pipefail
-if [ -z "${WINEPREFIX:-}" ] || [ -z "${DISPLAY:-}" ]; then
-    source "$(dirname "$0")/wine-arches.sh"
-    # On its own line, so that a file that is no Windows program stops the run here: as a
-    # prefix of exec, the failed look-up would leave the default architecture to a session.
-    arch=$(pe_wine_arch "$1")
+source "$(dirname "$0")/wine-arches.sh"
+# On its own line, so that a file that is no Windows program stops the run here: as a prefix of
+# exec, the failed look-up would leave the default architecture to a session.
+arch=$(pe_wine_arch "$1")
+if ! in_wine_session "$arch"; then
     VELMORAN_WINE_ARCH=$arch exec "$(dirname "$0")/wine-session.sh" "$0" "$@"
 fi
 

@@ -10,7 +10,7 @@ source "$(dirname "$0")/wine-arches.sh"
 arch=${VELMORAN_WINE_ARCH:-win32}
 loader=$(wine_loader "$arch")
 root=$(mktemp -d "${TMPDIR:-/tmp}/velmoran-wine.XXXXXX")
-export WINEPREFIX="$root/prefix" WINEARCH=$arch WINEDEBUG=-all
+export WINEPREFIX="$root/prefix" WINEARCH=$arch WINEDEBUG=-all VELMORAN_WINE_SESSION_ARCH=$arch
 export LANG="${VELMORAN_WINE_LOCALE:-en_US.UTF-8}"
 # With dbus-x11 installed, Wine programs given a display but no session bus autolaunch one,
 # which outlives the session and holds its output open: a bus address where none listens

@@ -45,6 +45,8 @@ for row in "${rows[@]}"; do
     fi
     actual=$(VELMORAN_WINE_LOADERS=$loaders wine_arches | paste -sd, -)
     check "wine_arches with $row" "${expected:-}" "$actual"
+    check "wine_first_arch with $row" "${expected%%,*}" \
+        "$(VELMORAN_WINE_LOADERS=$loaders wine_first_arch)"
 done
 
 # A PE header at 0x40: "PE\0\0", then the machine field.
@@ -82,6 +84,21 @@ actual=$(PATH="$root/stand-ins:$PATH" VELMORAN_WINE_LOADERS="$root/wine loaders"
     VELMORAN_WINE_ARCH=win64 TMPDIR="$root" \
     "$(dirname "$0")/../../scripts/wine-session.sh" wine --version 2>&1) || true
 check "wine in a session whose loader's path has a blank" "wine-8.0" "$actual"
+
+# A program started in a session of the other architecture gets a session of its own, whose
+# wine is the loader it needs; in one of its own architecture, the session's wine runs it.
+printf '#!/bin/sh\necho "the session'"'"'s wine"\n' >"$root/stand-ins/wine"
+printf '#!/bin/sh\necho "a 64-bit session'"'"'s loader"\n' >"$root/loader64"
+chmod +x "$root/stand-ins/wine" "$root/loader64"
+mkdir "$root/session loaders"
+ln -s "$root/loader64" "$root/session loaders/wine64"
+for row in "win32:a 64-bit session's loader" "win64:the session's wine"; do
+    actual=$(PATH="$root/stand-ins:$PATH" VELMORAN_WINE_LOADERS="$root/session loaders" \
+        TMPDIR="$root" WINEPREFIX="$root/prefix" DISPLAY=:99 \
+        VELMORAN_WINE_SESSION_ARCH="${row%%:*}" \
+        "$(dirname "$0")/../../scripts/wine-run.sh" "$root/program-6486.exe" 2>&1) || true
+    check "a 64-bit program in a ${row%%:*} session" "${row#*:}" "$actual"
+done
 
 echo "$((checks - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]

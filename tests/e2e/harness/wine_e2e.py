@@ -11,8 +11,9 @@ relay trace), the boxes, the files the shell opened (through velmoran_text_viewe
 prefix's .txt handler), which planted DLLs ran in the program's process, and the exit code.
 --loaded prints every DLL each program loaded, the list to review planted_dlls.py against.
 
-The cases run inside the Wine session of scripts/wine-session.sh (WINEPREFIX and DISPLAY set);
-started outside one, this script opens its own. Each case sets its locale for its own
+The cases run inside the Wine session of scripts/wine-session.sh (WINEPREFIX and DISPLAY set)
+when it is of the architecture the programs are built for; started outside one, or in one of
+the other architecture, this script opens its own. Each case sets its locale for its own
 processes, so one session serves both code pages. Every wait is bounded: the launcher ends a
 program that outlives its case's timeout, and a launcher that hangs is killed.
 """
@@ -166,6 +167,13 @@ class Outcome:
     seconds: float = 0.0
 
 
+def find_program(bins: Sequence[Path], name: str) -> Path:
+    for folder in map(Path, bins):
+        if (folder / name).is_file():
+            return folder / name
+    raise FileNotFoundError("%s is in none of %s" % (name, ", ".join(map(str, bins))))
+
+
 class Session:
     """The prefix's side of the harness: tools, registry settings and a living desktop."""
 
@@ -183,10 +191,7 @@ class Session:
         return PureWindowsPath("C:/", *path.relative_to(self.prefix / "drive_c").parts)
 
     def find(self, name: str) -> Path:
-        for folder in self.bins:
-            if (folder / name).is_file():
-                return folder / name
-        raise FileNotFoundError("%s is in none of %s" % (name, ", ".join(map(str, self.bins))))
+        return find_program(self.bins, name)
 
     def start(self) -> None:
         for locale in LOCALES:
@@ -555,10 +560,17 @@ def main(argv: Sequence[str]) -> int:
     parser.add_argument("--loaded", action="store_true", help="print the DLLs each program loaded")
     parser.add_argument("cases", type=Path)
     options = parser.parse_args(argv)
-    if not os.environ.get("WINEPREFIX") or not os.environ.get("DISPLAY"):
-        session = Path(__file__).resolve().parents[3] / "scripts" / "wine-session.sh"
+    scripts = Path(__file__).resolve().parents[3] / "scripts"
+    launcher = find_program(options.bin, "e2e_launch.exe")
+    arch = subprocess.run(["bash", "-c", 'source "$0/wine-arches.sh" && pe_wine_arch "$1"',
+                           str(scripts), str(launcher)],
+                          check=True, capture_output=True, text=True).stdout.strip()
+    if not (os.environ.get("WINEPREFIX") and os.environ.get("DISPLAY")
+            and os.environ.get("VELMORAN_WINE_SESSION_ARCH") == arch):
+        session = str(scripts / "wine-session.sh")
         harness = str(Path(__file__).resolve())
-        os.execv(str(session), [str(session), sys.executable, harness] + list(argv))
+        os.execve(session, [session, sys.executable, harness] + list(argv),
+                  {**os.environ, "VELMORAN_WINE_ARCH": arch})
 
     cases = [c for c in load_cases(options.cases) if options.only in c.name]
     names = [c.name for c in cases]
