@@ -1,18 +1,19 @@
 #!/usr/bin/env python3
-"""wine_startup.py PROGRAM REFERENCE USER32 BROADCAST [PAIRS]: how long Velmoran.exe takes under
-Wine for each command word and for help, against a do-nothing GUI program of the same toolchain
-(REFERENCE). Two more programs of that toolchain show what the words cannot get below: USER32
-only loads user32 from the system folder, as the lock and log-off words must; BROADCAST only
-posts a message to every top-level window, as DisplayOff and ScreenSaver must, which makes Wine
-load its display driver into the process.
+"""wine_startup.py PROGRAM NOTHING FLOOR [ROUNDS]: how long Velmoran.exe takes under Wine for
+each command word, against that word's floor: FLOOR started with the same word makes the same
+system calls in the same way and nothing else (benchmarks/floors/word_calls.cpp). NOTHING, a
+do-nothing GUI program of the same toolchain, is timed beside them for reference, and help
+(which has no floor) against it.
 
-Run inside scripts/wine-session.sh. Each measurement is a pair of runs, the program's and the
-reference's, in alternating order, so that a slow moment of the machine weighs on both; the
-ratio printed is the median over PAIRS pairs (default 15). Every word is safe under Wine:
-SetSuspendState and InitiateSystemShutdownExA only return TRUE there. Logoff is left out, since
-Wine's answer to it ends other processes of the prefix. Help is timed with a read-me beside the
-program: the shell is asked to open it, and a new prefix has no viewer for it, so the program
-ends without a box to close."""
+Run inside scripts/wine-session.sh. The Wine server's state makes a start-up vary by a factor of
+several from one moment to the next, so each round runs the program, its floor and the
+do-nothing program once each, in an order that turns from round to round, and a word's ratio
+is the median over ROUNDS rounds (default 15) of the program's time over the floor's in the
+same round; the spread is the ratios' quartiles. Every word is safe under Wine: SetSuspendState
+and InitiateSystemShutdownExA only return TRUE there. Logoff is left out, since Wine's answer
+to it ends other processes of the prefix. Help is timed with a read-me beside the program: the
+shell is asked to open it, and a new prefix has no viewer for it, so the program ends without a
+box to close."""
 
 import shutil
 import statistics
@@ -24,6 +25,7 @@ from pathlib import Path
 
 WORDS = ("DisplayOff", "ScreenSaver", "LockScreen", "Standby", "StandbyLock", "Hibernation",
          "HibernationLock", "Poweroff", "PoweroffForce", "Reboot", "RebootForce")
+GOAL = 1.05  # each word's median ratio to its floor
 
 
 def seconds(command) -> float:
@@ -32,38 +34,45 @@ def seconds(command) -> float:
     return time.perf_counter() - started
 
 
+def rounds(commands, count):
+    """Each command's times, one per round, the order turned by one every round."""
+    times = [[] for _ in commands]
+    for index in range(count):
+        for step in range(len(commands)):
+            which = (index + step) % len(commands)
+            times[which].append(seconds(commands[which]))
+    return times
+
+
 def main(argv) -> int:
-    program, reference, user32, broadcast = (Path(argument) for argument in argv[1:5])
-    pairs = int(argv[5]) if len(argv) > 5 else 15
+    program, nothing, floor = (Path(argument) for argument in argv[1:4])
+    count = int(argv[4]) if len(argv) > 4 else 15
     folder = Path(tempfile.mkdtemp(prefix="velmoran-startup."))
     try:
-        shutil.copy2(program, folder / "Velmoran.exe")
-        shutil.copy2(reference, folder / "nothing.exe")
-        shutil.copy2(user32, folder / "user32_only.exe")
-        shutil.copy2(broadcast, folder / "broadcast_only.exe")
+        for source, name in ((program, "Velmoran.exe"), (nothing, "nothing.exe"),
+                             (floor, "floor.exe")):
+            shutil.copy2(source, folder / name)
         (folder / "ReadMe_Velmoran.txt").write_text("read me\r\n")
-        ours = ["wine", str(folder / "Velmoran.exe")]
-        bare = ["wine", str(folder / "nothing.exe")]
+        ours, bare = ["wine", str(folder / "Velmoran.exe")], ["wine", str(folder / "nothing.exe")]
         # The first start of a prefix loads what later starts find cached.
         for _ in range(3):
             seconds(bare)
-        print("%-18s %8s %10s %10s" % ("argument", "ratio", "program", "nothing"))
-        runs = [(word, ours + [word]) for word in WORDS + ("Help",)]
-        runs.append(("(user32 only)", ["wine", str(folder / "user32_only.exe")]))
-        runs.append(("(broadcast only)", ["wine", str(folder / "broadcast_only.exe")]))
-        for label, command in runs:
-            ratios, times, bases = [], [], []
-            for index in range(pairs):
-                if index % 2 == 0:
-                    taken, base = seconds(command), seconds(bare)
-                else:
-                    base, taken = seconds(bare), seconds(command)
-                ratios.append(taken / base)
-                times.append(taken)
-                bases.append(base)
-            print("%-18s %7.2fx %9.3fs %9.3fs" % (label, statistics.median(ratios),
-                                                   statistics.median(times),
-                                                   statistics.median(bases)))
+        print("%-16s %8s %15s %9s %9s %9s" % ("argument", "to floor", "quartiles", "program",
+                                               "floor", "nothing"))
+        within = 0
+        for word in WORDS:
+            taken, based, bare_times = rounds(
+                [ours + [word], ["wine", str(folder / "floor.exe"), word], bare], count)
+            ratios = [ours_time / floor_time for ours_time, floor_time in zip(taken, based)]
+            low, median, high = statistics.quantiles(ratios, n=4)
+            within += median <= GOAL
+            print("%-16s %7.2fx %7.2f-%-7.2f %8.3fs %8.3fs %8.3fs" % (
+                word, median, low, high, statistics.median(taken), statistics.median(based),
+                statistics.median(bare_times)))
+        taken, bare_times = rounds([ours + ["Help"], bare], count)
+        print("%-16s %8s %15s %8.3fs %9s %8.3fs" % ("Help", "-", "-", statistics.median(taken),
+                                                     "-", statistics.median(bare_times)))
+        print("%d of %d words within %.2fx of their floor" % (within, len(WORDS), GOAL))
     finally:
         shutil.rmtree(folder, ignore_errors=True)
     return 0
