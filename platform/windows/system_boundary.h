@@ -5,11 +5,10 @@
 // up by name, in its DLL loaded from the system folder, each time it is called; the DLL itself
 // is loaded on the first such call.
 //
-// The table is written with designated initialisers, each looked-up entry from a resolver that
-// names its DLL, its function and the value its call reports failure with, so that a missing
-// entry does not compile (-Wmissing-field-initializers is an error). An entry whose DLL or
-// function is missing returns that value and does nothing, so the action it serves is refused
-// rather than crashing.
+// The table is written from the boundary's list of entries, each looked-up entry from a resolver
+// that names its DLL, its function and the value its call reports failure with. An entry whose
+// DLL or function is missing returns that value and does nothing, so the action it serves is
+// refused rather than crashing.
 
 #include <cstddef>
 #include <cstdint>
@@ -100,46 +99,13 @@ int WINAPI WideToMultiByte(UINT codePage, DWORD flags, const WideUnit* source, i
 template <class Libraries>
 Boundary BoundaryOver() {
     using enum SystemLibrary;
-    // The theme library that the message boxes bring in loads msimg32 by its bare name when it
-    // first draws, through a path that Wine at least does not restrict. Loaded from the system
-    // folder before the box, it is already in the process then, and a copy beside the program
-    // is never looked at.
     return Boundary{
-        .PostMessageA = From<Libraries, User32, "PostMessageA", FALSE>{},
-        .LockWorkStation = From<Libraries, User32, "LockWorkStation", FALSE>{},
-        .ExitWindowsEx = From<Libraries, User32, "ExitWindowsEx", FALSE>{},
-        .GetLastInputInfo = From<Libraries, User32, "GetLastInputInfo", FALSE>{},
-        .MessageBoxA = From<Libraries, User32, "MessageBoxA", 0, Msimg32>{},
-        .MessageBoxW = From<Libraries, User32, "MessageBoxW", 0, Msimg32>{},
-        .OpenProcessToken = From<Libraries, Advapi32, "OpenProcessToken", FALSE>{},
-        .LookupPrivilegeValueA = From<Libraries, Advapi32, "LookupPrivilegeValueA", FALSE>{},
-        .AdjustTokenPrivileges = From<Libraries, Advapi32, "AdjustTokenPrivileges", FALSE>{},
-        .InitiateSystemShutdownExA =
-            From<Libraries, Advapi32, "InitiateSystemShutdownExA", FALSE>{},
-        .SetSuspendState = From<Libraries, Powrprof, "SetSuspendState", FALSE>{},
-        .CallNtPowerInformation =
-            From<Libraries, Powrprof, "CallNtPowerInformation", StatusNotImplemented>{},
-        .ShellExecuteExA = From<Libraries, Shell32, "ShellExecuteExA", FALSE>{},
-        .ShellExecuteExW = From<Libraries, Shell32, "ShellExecuteExW", FALSE>{},
-        .CoInitializeEx = From<Libraries, Ole32, "CoInitializeEx", ENotImpl>{},
-        .CoUninitialize = From<Libraries, Ole32, "CoUninitialize", 0>{},
-        .GetCommandLineA = ::GetCommandLineA,
-        .GetACP = ::GetACP,
-        .GetCurrentProcess = ::GetCurrentProcess,
-        .GetTickCount = ::GetTickCount,
-        .Sleep = ::Sleep,
-        .CloseHandle = ::CloseHandle,
-        .GetProcessId = ::GetProcessId,
-        .GetModuleFileNameA = ::GetModuleFileNameA,
-        .GetModuleFileNameW = GetModuleFileNameWide,
-        .GetFileAttributesA = ::GetFileAttributesA,
-        .GetFileAttributesW = GetFileAttributesWide,
-        .MultiByteToWideChar = MultiByteToWide,
-        .WideCharToMultiByte = WideToMultiByte,
-        .InitializeCriticalSection = ::InitializeCriticalSection,
-        .EnterCriticalSection = ::EnterCriticalSection,
-        .LeaveCriticalSection = ::LeaveCriticalSection,
-        .DeleteCriticalSection = ::DeleteCriticalSection,
+#define LOOKED_UP(name, result, parameters, library, failure, access, ...) \
+    .name = From<Libraries, library, #name, failure __VA_OPT__(, ) __VA_ARGS__>{},
+#define IMPORTED(name, result, parameters, function, access) .name = function,
+#include "platform/boundary_entries.inc"
+#undef IMPORTED
+#undef LOOKED_UP
     };
 }
 
