@@ -12,6 +12,7 @@
 
 namespace {
 
+using RawLayer::Os::Boundary;
 using RawLayer::Testing::RecordingBoundary;
 using Calls = std::vector<std::string>;
 
@@ -37,39 +38,34 @@ Calls Join(std::initializer_list<Calls> parts) {
 struct ActionRow {
     int number;
     Calls calls;
-    // The function whose result decides the action's; empty for rows without one.
-    std::string finalFunction;
+    // The entry whose result decides the action's; none for rows without one.
+    RawLayer::Testing::BoundaryEntry finalEntry;
 };
 
 const std::vector<ActionRow> actionRows = {
-    {0, {}, ""},
-    {1, Join({quietCheck, {"PostMessageA(0xffff, 0x112, 0xf170, 2)"}}), "PostMessageA"},
-    {2, Join({quietCheck, {"PostMessageA(0xffff, 0x112, 0xf140, 0)"}}), "PostMessageA"},
-    {3, {lock}, "LockWorkStation"},
-    {4, Join({{capabilities}, privilegeSteps, {"SetSuspendState(0, 0, 0)"}}), "SetSuspendState"},
+    {0, {}, {}},
+    {1, Join({quietCheck, {"PostMessageA(0xffff, 0x112, 0xf170, 2)"}}), &Boundary::PostMessageA},
+    {2, Join({quietCheck, {"PostMessageA(0xffff, 0x112, 0xf140, 0)"}}), &Boundary::PostMessageA},
+    {3, {lock}, &Boundary::LockWorkStation},
+    {4, Join({{capabilities}, privilegeSteps, {"SetSuspendState(0, 0, 0)"}}),
+     &Boundary::SetSuspendState},
     {5, Join({{lock, capabilities}, privilegeSteps, {"SetSuspendState(0, 0, 0)"}}),
-     "SetSuspendState"},
-    {6, Join({{capabilities}, privilegeSteps, {"SetSuspendState(1, 0, 0)"}}), "SetSuspendState"},
+     &Boundary::SetSuspendState},
+    {6, Join({{capabilities}, privilegeSteps, {"SetSuspendState(1, 0, 0)"}}),
+     &Boundary::SetSuspendState},
     {7, Join({{lock, capabilities}, privilegeSteps, {"SetSuspendState(1, 0, 0)"}}),
-     "SetSuspendState"},
-    {8, {"ExitWindowsEx(0x0, 0x0)"}, "ExitWindowsEx"},
+     &Boundary::SetSuspendState},
+    {8, {"ExitWindowsEx(0x0, 0x0)"}, &Boundary::ExitWindowsEx},
     {9, Join({privilegeSteps, {"InitiateSystemShutdownExA(null, null, 0x0, 0, 0, 0x1)"}}),
-     "InitiateSystemShutdownExA"},
+     &Boundary::InitiateSystemShutdownExA},
     {10, Join({privilegeSteps, {"InitiateSystemShutdownExA(null, null, 0x0, 1, 0, 0x1)"}}),
-     "InitiateSystemShutdownExA"},
+     &Boundary::InitiateSystemShutdownExA},
     {11, Join({privilegeSteps, {"InitiateSystemShutdownExA(null, null, 0x0, 0, 1, 0x1)"}}),
-     "InitiateSystemShutdownExA"},
+     &Boundary::InitiateSystemShutdownExA},
     {12, Join({privilegeSteps, {"InitiateSystemShutdownExA(null, null, 0x0, 1, 1, 0x1)"}}),
-     "InitiateSystemShutdownExA"},
-    {13, {}, ""},
-    {-1, {}, ""},
-};
-
-const std::vector<std::string> actionFunctions = {
-    "PostMessageA",     "LockWorkStation",           "ExitWindowsEx",
-    "SetSuspendState",  "InitiateSystemShutdownExA", "GetCurrentProcess",
-    "OpenProcessToken", "LookupPrivilegeValueA",     "AdjustTokenPrivileges",
-    "CloseHandle",
+     &Boundary::InitiateSystemShutdownExA},
+    {13, {}, {}},
+    {-1, {}, {}},
 };
 
 // A desktop PC of old: classic sleep, hibernation with its file.
@@ -82,13 +78,11 @@ RawLayer::Os::PowerCapabilities ClassicPc() {
 // Every call of the actions succeeds unless a test says otherwise, on a classic PC whose last
 // input was a minute ago.
 void ProgramSuccess(RecordingBoundary& os) {
-    for (const std::string& function : actionFunctions) {
-        os.Program(function, 1);
-    }
-    os.Program("GetCurrentProcess", 0x1111);
-    os.Program("GetLastInputInfo", 1);
-    os.Program("GetTickCount", RecordingBoundary::LastInputTick + 60'000);
-    os.Program("CallNtPowerInformation", 0);
+    os.ProgramActingToSucceed();
+    os.Program(&Boundary::GetCurrentProcess, 0x1111);
+    os.Program(&Boundary::GetLastInputInfo, 1);
+    os.Program(&Boundary::GetTickCount, RecordingBoundary::LastInputTick + 60'000);
+    os.Program(&Boundary::CallNtPowerInformation, 0);
     os.ProgramPowerCapabilities(ClassicPc());
 }
 
@@ -104,19 +98,19 @@ TEST(power_actions_test, every_id_makes_its_calls_in_order_and_succeeds_with_the
         ProgramSuccess(os);
         bool result = Velmoran::ExecuteCommand(Id(row.number));
         EXPECT_EQ(os.Calls(), row.calls);
-        EXPECT_EQ(result, !row.finalFunction.empty());
+        EXPECT_EQ(result, row.finalEntry.Names());
     }
 }
 
 TEST(power_actions_test, a_failing_final_call_fails_the_action) {
     for (const ActionRow& row : actionRows) {
-        if (row.finalFunction.empty()) {
+        if (!row.finalEntry.Names()) {
             continue;
         }
         SCOPED_TRACE("id " + std::to_string(row.number));
         RecordingBoundary os;
         ProgramSuccess(os);
-        os.Program(row.finalFunction, 0);
+        os.Program(row.finalEntry, 0);
         bool result = Velmoran::ExecuteCommand(Id(row.number));
         EXPECT_EQ(os.Calls(), row.calls);
         EXPECT_FALSE(result);
@@ -169,7 +163,8 @@ TEST(power_actions_test, sleep_and_hibernation_follow_the_capabilities) {
             pc.*field = 1;
         }
         os.ProgramPowerCapabilities(pc);
-        os.Program("CallNtPowerInformation", row.readable ? 0 : RawLayer::Os::StatusNotImplemented);
+        os.Program(&Boundary::CallNtPowerInformation,
+                   row.readable ? 0 : RawLayer::Os::StatusNotImplemented);
         bool locks = row.id == 5 || row.id == 7;
         Calls expected =
             Join({locks ? Calls{lock} : Calls{}, {capabilities}, row.afterCapabilities});
@@ -244,7 +239,7 @@ TEST(power_actions_test, a_failing_lock_does_not_stop_the_suspend) {
         SCOPED_TRACE("id " + std::to_string(id));
         RecordingBoundary os;
         ProgramSuccess(os);
-        os.Program("LockWorkStation", 0);
+        os.Program(&Boundary::LockWorkStation, 0);
         EXPECT_TRUE(Velmoran::ExecuteCommand(Id(id)));
         EXPECT_EQ(os.Calls().back(),
                   id == 5 ? "SetSuspendState(0, 0, 0)" : "SetSuspendState(1, 0, 0)");
@@ -268,7 +263,7 @@ TEST(power_actions_test, an_unprogrammed_action_fails_the_test_and_reaches_no_sy
     for (const ActionRow& row : actionRows) {
         SCOPED_TRACE("id " + std::to_string(row.number));
         RecordingBoundary os;
-        os.Program("GetCurrentProcess", 0x1111);
+        os.Program(&Boundary::GetCurrentProcess, 0x1111);
         testing::TestPartResultArray failures;
         bool result = false;
         {
@@ -296,21 +291,21 @@ TEST(power_actions_test, an_unprogrammed_action_fails_the_test_and_reaches_no_sy
 }
 
 struct PrivilegeFailureRow {
-    const char* failing;
+    RawLayer::Testing::BoundaryEntry failing;
     Calls calls;
 };
 
 TEST(power_actions_test, a_failing_privilege_step_stops_only_itself) {
     const std::vector<PrivilegeFailureRow> rows = {
         // No token, nothing to close.
-        {"OpenProcessToken", {privilegeSteps[0], privilegeSteps[1]}},
+        {&Boundary::OpenProcessToken, {privilegeSteps[0], privilegeSteps[1]}},
         // No identifier: nothing adjusted, but the token is closed.
-        {"LookupPrivilegeValueA",
+        {&Boundary::LookupPrivilegeValueA,
          {privilegeSteps[0], privilegeSteps[1], privilegeSteps[2], privilegeSteps[4]}},
-        {"AdjustTokenPrivileges", privilegeSteps},
+        {&Boundary::AdjustTokenPrivileges, privilegeSteps},
     };
     for (const PrivilegeFailureRow& row : rows) {
-        SCOPED_TRACE(row.failing);
+        SCOPED_TRACE(row.failing.Name());
         RecordingBoundary os;
         ProgramSuccess(os);
         os.Program(row.failing, 0);
@@ -336,9 +331,12 @@ TEST(power_actions_test, the_privilege_step_succeeds_when_the_adjustment_does) {
 // natively there is no token service and the step fails without any further call.
 TEST(power_actions_test, the_privilege_step_runs_against_the_system) {
     RecordingBoundary os;
-    for (const char* function :
-         {"OpenProcessToken", "LookupPrivilegeValueA", "AdjustTokenPrivileges", "CloseHandle"}) {
-        os.PassToSystem(function);
+    for (RawLayer::Testing::BoundaryEntry entry :
+         {RawLayer::Testing::BoundaryEntry(&Boundary::OpenProcessToken),
+          {&Boundary::LookupPrivilegeValueA},
+          {&Boundary::AdjustTokenPrivileges},
+          {&Boundary::CloseHandle}}) {
+        os.PassToSystem(entry);
     }
     bool enabled = Velmoran::EnablePowerPrivilege();
     Calls names;

@@ -12,6 +12,7 @@
 
 namespace {
 
+using RawLayer::Os::Boundary;
 using RawLayer::Testing::RecordingBoundary;
 using Calls = std::vector<std::string>;
 
@@ -21,19 +22,14 @@ constexpr std::int64_t Japanese = 932;
 // A machine where every action the program could take succeeds.
 void ProgramMachine(RecordingBoundary& os, std::int64_t codePage, const std::string& commandLine,
                     const std::u16string& programPath) {
-    os.Program("GetACP", codePage);
+    os.Program(&Boundary::GetACP, codePage);
     os.ProgramCommandLine(commandLine);
     os.ProgramModuleFileNameW(programPath);
     os.ProgramModuleFileNameA(std::string(programPath.begin(), programPath.end()));
-    for (const char* function :
-         {"PostMessageA", "LockWorkStation", "ExitWindowsEx", "SetSuspendState",
-          "InitiateSystemShutdownExA", "OpenProcessToken", "LookupPrivilegeValueA",
-          "AdjustTokenPrivileges", "CloseHandle", "MessageBoxA", "ShellExecuteExA"}) {
-        os.Program(function, 1);
-    }
-    os.Program("CoInitializeEx", 0);
-    os.Program("CoUninitialize", 0);
-    os.Program("GetFileAttributesA", RawLayer::Os::InvalidFileAttributes);
+    os.ProgramActingToSucceed();
+    os.Program(&Boundary::CoInitializeEx, 0);
+    os.Program(&Boundary::CoUninitialize, 0);
+    os.Program(&Boundary::GetFileAttributesA, RawLayer::Os::InvalidFileAttributes);
 }
 
 struct ResolutionRow {
@@ -141,7 +137,7 @@ const char usageText[] =
 TEST(program_test, the_usage_box_lists_every_word_in_both_forms) {
     ASSERT_EQ(sizeof usageText - 1, 653u);
     RecordingBoundary os;
-    os.Program("MessageBoxA", 1);
+    os.Program(&Boundary::MessageBoxA, 1);
     Velmoran::ShowUsage();
     EXPECT_EQ(os.CallsOf({"MessageBoxA", "MessageBoxW"}),
               (Calls{"MessageBoxA(null, " + RawLayer::Testing::Quoted(usageText) +
@@ -188,9 +184,9 @@ TEST(program_test, help_opens_the_read_me_beside_the_program_or_shows_the_box) {
         SCOPED_TRACE(row.name);
         RecordingBoundary os;
         ProgramMachine(os, Western, "Velmoran.exe Help", usual);
-        os.Program("GetFileAttributesA", row.attributes);
-        os.Program("GetProcessId", 77);
-        os.Program("CoInitializeEx", row.apartment);
+        os.Program(&Boundary::GetFileAttributesA, row.attributes);
+        os.Program(&Boundary::GetProcessId, 77);
+        os.Program(&Boundary::CoInitializeEx, row.apartment);
         EXPECT_EQ(Velmoran::RunProgram(), 1);
         Calls calls = os.CallsOf({"GetFileAttributesA", "GetFileAttributesW", "CoInitializeEx",
                                   "ShellExecuteExA", "ShellExecuteExW", "GetProcessId",
@@ -208,35 +204,36 @@ TEST(program_test, help_opens_the_read_me_beside_the_program_or_shows_the_box) {
 TEST(program_test, a_read_me_that_cannot_be_opened_shows_nothing_else) {
     RecordingBoundary os;
     ProgramMachine(os, Western, "Velmoran.exe", usual);
-    os.Program("GetFileAttributesA", 0x20);
-    os.Program("ShellExecuteExA", 0);
+    os.Program(&Boundary::GetFileAttributesA, 0x20);
+    os.Program(&Boundary::ShellExecuteExA, 0);
     EXPECT_EQ(Velmoran::RunProgram(), 1);
     EXPECT_EQ(os.CallsOf({"MessageBoxA", "MessageBoxW", "CloseHandle"}), Calls{});
 }
 
 struct ExitRow {
     const char* word;
-    const char* failing;
+    RawLayer::Testing::BoundaryEntry failing;
     int exitCode;
 };
 
 TEST(program_test, the_exit_code_tells_done_help_and_refused_apart) {
     const std::vector<ExitRow> rows = {
-        {"DisplayOff", nullptr, 0},
-        {"DisplayOff", "PostMessageA", 2},
-        {"LockScreen", nullptr, 0},
-        {"LockScreen", "LockWorkStation", 2},
-        {"Standby", "SetSuspendState", 2},
-        {"Logoff", "ExitWindowsEx", 2},
-        {"Reboot", "InitiateSystemShutdownExA", 2},
-        {"Reboot", "AdjustTokenPrivileges", 0},
-        {"Nothing", nullptr, 1},
+        {"DisplayOff", {}, 0},
+        {"DisplayOff", &Boundary::PostMessageA, 2},
+        {"LockScreen", {}, 0},
+        {"LockScreen", &Boundary::LockWorkStation, 2},
+        {"Standby", &Boundary::SetSuspendState, 2},
+        {"Logoff", &Boundary::ExitWindowsEx, 2},
+        {"Reboot", &Boundary::InitiateSystemShutdownExA, 2},
+        {"Reboot", &Boundary::AdjustTokenPrivileges, 0},
+        {"Nothing", {}, 1},
     };
     for (const ExitRow& row : rows) {
-        SCOPED_TRACE(std::string(row.word) + " " + (row.failing ? row.failing : "-"));
+        SCOPED_TRACE(std::string(row.word) + " " +
+                     (row.failing.Names() ? row.failing.Name() : "-"));
         RecordingBoundary os;
         ProgramMachine(os, Western, std::string("Velmoran.exe ") + row.word, usual);
-        if (row.failing != nullptr) {
+        if (row.failing.Names()) {
             os.Program(row.failing, 0);
         }
         EXPECT_EQ(Velmoran::RunProgram(), row.exitCode);

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -48,8 +47,11 @@ std::string Format(Value value) {
     }
 }
 
+// Handles of every kind (natively all of them are void*), and the reserved pointer of
+// CoInitializeEx; any other pointer needs a formatter of its own.
 template <typename Opaque>
-std::string Format(Opaque* handle) {
+requires(std::is_same_v<Opaque*, Handle> || std::is_same_v<Opaque*, Os::WindowHandle> ||
+         std::is_same_v<Opaque*, Os::ModuleHandle>) std::string Format(Opaque* handle) {
     return Pointer(handle);
 }
 
@@ -258,34 +260,11 @@ struct Substitute<&Boundary::GetModuleFileNameW> {
     }
 };
 
-template <auto Entry, auto Other>
-constexpr bool SameEntry() {
-    if constexpr (std::is_same_v<decltype(Entry), decltype(Other)>) {
-        return Entry == Other;
-    } else {
-        return false;
-    }
-}
-
-template <auto Entry, auto... Entries>
-constexpr bool AmongEntries() {
-    return (SameEntry<Entry, Entries>() || ...);
-}
-
-// The entries that only read (the command line, the code page, the process's own
-// pseudo-handle, the clock, the time of the last input, the power capabilities, module paths,
-// file attributes, conversions) or only guard the library's own memory (the locks).
-// Unprogrammed, they reach the system's table. Every other entry fails the test and reports
+// Whether an entry only answers or guards the library's own memory (ReadOnly), or acts. Read-only
+// entries reach the system's table unprogrammed. Every other entry fails the test and reports
 // failure instead, unless the test passes it to the system, so that a forgotten entry can never
 // lock, suspend or shut down the machine running the tests.
-template <auto Entry>
-constexpr bool ReadOnly = AmongEntries<
-    Entry, &Boundary::GetCommandLineA, &Boundary::GetACP, &Boundary::GetCurrentProcess,
-    &Boundary::GetTickCount, &Boundary::GetLastInputInfo, &Boundary::CallNtPowerInformation,
-    &Boundary::GetModuleFileNameA, &Boundary::GetModuleFileNameW, &Boundary::GetFileAttributesA,
-    &Boundary::GetFileAttributesW, &Boundary::MultiByteToWideChar, &Boundary::WideCharToMultiByte,
-    &Boundary::InitializeCriticalSection, &Boundary::EnterCriticalSection,
-    &Boundary::LeaveCriticalSection, &Boundary::DeleteCriticalSection>();
+enum class Access { ReadOnly, Acting };
 
 // A programmed result as the entry's result type.
 template <typename Result>
@@ -297,13 +276,6 @@ Result AsResult(std::int64_t value) {
     }
 }
 
-// An entry's name, as a template argument.
-template <std::size_t Size>
-struct EntryName {
-    constexpr EntryName(const char (&name)[Size]) { std::copy_n(name, Size, text); }
-    char text[Size];
-};
-
 template <typename Member>
 struct EntryType;
 
@@ -312,18 +284,19 @@ struct EntryType<Function Boundary::*> {
     using Type = Function;
 };
 
-template <EntryName Name, auto Entry, typename Function = typename EntryType<decltype(Entry)>::Type>
+template <auto Entry, Access access, typename Function = typename EntryType<decltype(Entry)>::Type>
 struct Recorded;
 
 // Every entry of the double: records the call, then answers with the programmed result, the
 // test's substitute, the system's table, or failure, in that order.
-template <EntryName Name, auto Entry, typename Result, typename... Arguments>
-struct Recorded<Name, Entry, Result(RAWLAYER_SYSTEM_CALL*)(Arguments...)> {
+template <auto Entry, Access access, typename Result, typename... Arguments>
+struct Recorded<Entry, access, Result(RAWLAYER_SYSTEM_CALL*)(Arguments...)> {
     static Result RAWLAYER_SYSTEM_CALL Call(Arguments... arguments) {
+        static constexpr const char* name = NameOf(Entry);
         RecordingBoundary& recorder = RecordingBoundary::Current();
-        recorder.Record(Described(Name.text, arguments...));
+        recorder.Record(Described(name, arguments...));
         std::int64_t programmed = 0;
-        if (recorder.TakeResult(Name.text, &programmed)) {
+        if (recorder.TakeResult(name, &programmed)) {
             ProgrammedEffect<Entry>::After(programmed, arguments...);
             if constexpr (!std::is_void_v<Result>) {
                 return AsResult<Result>(programmed);
@@ -336,55 +309,35 @@ struct Recorded<Name, Entry, Result(RAWLAYER_SYSTEM_CALL*)(Arguments...)> {
                 return *substitute;
             }
         }
-        if (ReadOnly<Entry> || recorder.PassesToSystem(Name.text)) {
+        if (access == Access::ReadOnly || recorder.PassesToSystem(name)) {
             return (Os::SystemBoundary().*Entry)(arguments...);
         }
-        ADD_FAILURE() << "unprogrammed call of " << Name.text
+        ADD_FAILURE() << "unprogrammed call of " << name
                       << ": program its result, or pass it to the system";
         return Result();
     }
 };
 
-// Each entry named once; the designated order is the boundary's, which the compiler checks.
-#define RECORDED(entry) .entry = Recorded<#entry, &Boundary::entry>::Call
-
 const Boundary recordingBoundary = {
-    RECORDED(PostMessageA),
-    RECORDED(LockWorkStation),
-    RECORDED(ExitWindowsEx),
-    RECORDED(GetLastInputInfo),
-    RECORDED(MessageBoxA),
-    RECORDED(MessageBoxW),
-    RECORDED(OpenProcessToken),
-    RECORDED(LookupPrivilegeValueA),
-    RECORDED(AdjustTokenPrivileges),
-    RECORDED(InitiateSystemShutdownExA),
-    RECORDED(SetSuspendState),
-    RECORDED(CallNtPowerInformation),
-    RECORDED(ShellExecuteExA),
-    RECORDED(ShellExecuteExW),
-    RECORDED(CoInitializeEx),
-    RECORDED(CoUninitialize),
-    RECORDED(GetCommandLineA),
-    RECORDED(GetACP),
-    RECORDED(GetCurrentProcess),
-    RECORDED(GetTickCount),
-    RECORDED(Sleep),
-    RECORDED(CloseHandle),
-    RECORDED(GetProcessId),
-    RECORDED(GetModuleFileNameA),
-    RECORDED(GetModuleFileNameW),
-    RECORDED(GetFileAttributesA),
-    RECORDED(GetFileAttributesW),
-    RECORDED(MultiByteToWideChar),
-    RECORDED(WideCharToMultiByte),
-    RECORDED(InitializeCriticalSection),
-    RECORDED(EnterCriticalSection),
-    RECORDED(LeaveCriticalSection),
-    RECORDED(DeleteCriticalSection),
+#define LOOKED_UP(name, result, parameters, library, failure, access, ...) \
+    .name = Recorded<&Boundary::name, Access::access>::Call,
+#define IMPORTED(name, result, parameters, function, access) \
+    .name = Recorded<&Boundary::name, Access::access>::Call,
+#include "platform/boundary_entries.inc"
+#undef IMPORTED
+#undef LOOKED_UP
 };
 
-#undef RECORDED
+// The names of the entries that act; null in the place of each that only reads.
+const char* const actingEntries[] = {
+#define LOOKED_UP(name, result, parameters, library, failure, access, ...) \
+    Access::access == Access::Acting ? #name : nullptr,
+#define IMPORTED(name, result, parameters, function, access) \
+    Access::access == Access::Acting ? #name : nullptr,
+#include "platform/boundary_entries.inc"
+#undef IMPORTED
+#undef LOOKED_UP
+};
 
 bool IsLockCall(const std::string& call) {
     return call.find("CriticalSection") != std::string::npos;
@@ -409,21 +362,28 @@ RecordingBoundary& RecordingBoundary::Current() {
     return *current;
 }
 
-void RecordingBoundary::Program(const std::string& function, std::int64_t result) {
-    programmed[function] = Programmed{{result}, true};
+void RecordingBoundary::Program(BoundaryEntry entry, std::int64_t result) {
+    programmed[entry.Name()] = Programmed{{result}, true};
 }
 
-void RecordingBoundary::ProgramSequence(const std::string& function,
-                                        std::vector<std::int64_t> results) {
-    programmed[function] = Programmed{{results.begin(), results.end()}, false};
+void RecordingBoundary::ProgramSequence(BoundaryEntry entry, std::vector<std::int64_t> results) {
+    programmed[entry.Name()] = Programmed{{results.begin(), results.end()}, false};
 }
 
-void RecordingBoundary::PassToSystem(const std::string& function) {
-    passedToSystem.insert(function);
+void RecordingBoundary::PassToSystem(BoundaryEntry entry) {
+    passedToSystem.insert(entry.Name());
 }
 
 bool RecordingBoundary::PassesToSystem(const std::string& function) const {
     return passedToSystem.count(function) != 0;
+}
+
+void RecordingBoundary::ProgramActingToSucceed() {
+    for (const char* name : actingEntries) {
+        if (name != nullptr) {
+            programmed[name] = Programmed{{1}, true};
+        }
+    }
 }
 
 void RecordingBoundary::ProgramModuleFileNameA(std::string path) {

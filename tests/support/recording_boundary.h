@@ -11,11 +11,45 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/boundary.h"
 
 namespace RawLayer::Testing {
+
+// An entry's name, as its recorded calls give it.
+template <typename Function>
+constexpr const char* NameOf(Function Os::Boundary::*entry) {
+#define LOOKED_UP(name, ...)                                                \
+    if constexpr (std::is_same_v<Function, decltype(Os::Boundary::name)>) { \
+        if (entry == &Os::Boundary::name) {                                 \
+            return #name;                                                   \
+        }                                                                   \
+    }
+#define IMPORTED LOOKED_UP
+#include "platform/boundary_entries.inc"
+#undef IMPORTED
+#undef LOOKED_UP
+    return nullptr;
+}
+
+// An entry of the boundary, named by its member (&Os::Boundary::GetLastInputInfo), so that a
+// misspelt entry does not compile. Rows of a table hold it; a default one names no entry.
+class BoundaryEntry {
+  public:
+    constexpr BoundaryEntry() = default;
+    template <typename Function>
+    constexpr BoundaryEntry(Function Os::Boundary::*entry)  // NOLINT: converts by design
+        : name(NameOf(entry)) {}
+
+    constexpr bool Names() const { return name != nullptr; }
+    // The entry's name; null for none.
+    constexpr const char* Name() const { return name; }
+
+  private:
+    const char* name = nullptr;
+};
 
 class RecordingBoundary {
   public:
@@ -31,13 +65,15 @@ class RecordingBoundary {
     RecordingBoundary(const RecordingBoundary&) = delete;
     RecordingBoundary& operator=(const RecordingBoundary&) = delete;
 
-    // Every later call of the function returns the value; Program(name, {a, b}) returns a,
-    // then b, then goes back to the system's table.
-    void Program(const std::string& function, std::int64_t result);
-    void ProgramSequence(const std::string& function, std::vector<std::int64_t> results);
-    // Unprogrammed calls of the function reach the system's table instead of failing.
-    void PassToSystem(const std::string& function);
-    bool PassesToSystem(const std::string& function) const;
+    // Every later call of the entry returns the value; ProgramSequence(entry, {a, b}) returns
+    // a, then b, then goes back to the system's table.
+    void Program(BoundaryEntry entry, std::int64_t result);
+    void ProgramSequence(BoundaryEntry entry, std::vector<std::int64_t> results);
+    // Unprogrammed calls of the entry reach the system's table instead of failing.
+    void PassToSystem(BoundaryEntry entry);
+    // Every entry that acts (as the boundary's list says) returns 1, success for each of them,
+    // until a test programs it otherwise.
+    void ProgramActingToSucceed();
     // GetModuleFileNameA and GetModuleFileNameW report these paths as the system does: a
     // path that does not fit the buffer is cut, terminated, and the buffer's size returned.
     // A result programmed for the function still comes first.
@@ -59,6 +95,7 @@ class RecordingBoundary {
     static RecordingBoundary& Current();
     void Record(std::string call);
     bool TakeResult(const std::string& function, std::int64_t* result);
+    bool PassesToSystem(const std::string& function) const;
     // The programmed module paths; null when none is programmed.
     const std::string* ModuleFileNameA() const;
     const std::u16string* ModuleFileNameW() const;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/call_width_rows.h"
 #include "tests/support/recording_boundary.h"
 #include "tests/support/text_samples.h"
 
@@ -13,6 +14,7 @@ namespace {
 using RawLayer::QueryFileAttributes;
 using RawLayer::RawEncoding;
 using RawLayer::RawString;
+using RawLayer::Os::Boundary;
 using namespace RawLayer::Testing;
 
 std::string NarrowQuery(const std::string& path) {
@@ -22,8 +24,6 @@ std::string NarrowQuery(const std::string& path) {
 std::string WideQuery(const std::string& path) {
     return "GetFileAttributesW(" + path + ")";
 }
-
-const std::vector<std::string> queryCalls = {"GetFileAttributesA", "GetFileAttributesW"};
 
 struct QueryRow {
     std::string name;
@@ -68,22 +68,10 @@ std::vector<QueryRow> QueryRows() {
 }
 
 void CheckQueries(bool throughCodePages) {
-    for (const QueryRow& row : QueryRows()) {
-        if (row.throughCodePages != throughCodePages) {
-            continue;
-        }
-        SCOPED_TRACE(row.name);
-        RecordingBoundary os;
-        os.Program("GetFileAttributesA", 0x20);
-        os.Program("GetFileAttributesW", 0x20);
-
-        EXPECT_EQ(QueryFileAttributes(row.path), 0x20u);
-
-        EXPECT_EQ(os.CallsOf(queryCalls), std::vector<std::string>{row.expected});
-        if (!throughCodePages) {
-            EXPECT_EQ(os.CallsOf(conversionCalls), std::vector<std::string>{});
-        }
-    }
+    RawLayer::Testing::CheckCallWidths(
+        QueryRows(), throughCodePages, [](const QueryRow& row) { return row.throughCodePages; },
+        {&Boundary::GetFileAttributesA, &Boundary::GetFileAttributesW}, 0x20,
+        [](const QueryRow& row) { EXPECT_EQ(QueryFileAttributes(row.path), 0x20u); });
 }
 
 TEST(file_attributes_test, paths_that_need_no_code_page_reach_the_chosen_call_exactly) {
@@ -96,8 +84,8 @@ TEST(file_attributes_test, paths_converted_through_code_pages_reach_the_wide_cal
 
 TEST(file_attributes_test, the_value_of_the_call_is_returned_unchanged) {
     RecordingBoundary os;
-    os.ProgramSequence("GetFileAttributesA", {0x10, RawLayer::Os::InvalidFileAttributes});
-    os.Program("GetFileAttributesW", 0x2021);
+    os.ProgramSequence(&Boundary::GetFileAttributesA, {0x10, RawLayer::Os::InvalidFileAttributes});
+    os.Program(&Boundary::GetFileAttributesW, 0x2021);
     EXPECT_EQ(QueryFileAttributes(TextOf("C:\\dir")), 0x10u);
     EXPECT_EQ(QueryFileAttributes(TextOf("C:\\missing")), RawLayer::Os::InvalidFileAttributes);
     EXPECT_EQ(QueryFileAttributes(WideOf(u"C:\\file")), 0x2021u);

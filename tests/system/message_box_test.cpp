@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/call_width_rows.h"
 #include "tests/support/recording_boundary.h"
 #include "tests/support/text_samples.h"
 
@@ -13,6 +14,7 @@ namespace {
 using RawLayer::RawEncoding;
 using RawLayer::RawString;
 using RawLayer::ShowInformation;
+using RawLayer::Os::Boundary;
 using namespace RawLayer::Testing;
 
 std::string NarrowBox(const std::string& text, const std::string& caption) {
@@ -22,8 +24,6 @@ std::string NarrowBox(const std::string& text, const std::string& caption) {
 std::string WideBox(const std::string& text, const std::string& caption) {
     return "MessageBoxW(null, " + text + ", " + caption + ", 0x40)";
 }
-
-const std::vector<std::string> boxCalls = {"MessageBoxA", "MessageBoxW"};
 
 struct BoxRow {
     std::string name;
@@ -84,22 +84,10 @@ std::vector<BoxRow> BoxRows() {
 }
 
 void CheckBoxes(bool throughCodePages) {
-    for (const BoxRow& row : BoxRows()) {
-        if (row.throughCodePages != throughCodePages) {
-            continue;
-        }
-        SCOPED_TRACE(row.name);
-        RecordingBoundary os;
-        os.Program("MessageBoxA", 1);
-        os.Program("MessageBoxW", 1);
-
-        EXPECT_EQ(ShowInformation(row.text, row.caption), 1);
-
-        EXPECT_EQ(os.CallsOf(boxCalls), std::vector<std::string>{row.expected});
-        if (!throughCodePages) {
-            EXPECT_EQ(os.CallsOf(conversionCalls), std::vector<std::string>{});
-        }
-    }
+    RawLayer::Testing::CheckCallWidths(
+        BoxRows(), throughCodePages, [](const BoxRow& row) { return row.throughCodePages; },
+        {&Boundary::MessageBoxA, &Boundary::MessageBoxW}, 1,
+        [](const BoxRow& row) { EXPECT_EQ(ShowInformation(row.text, row.caption), 1); });
 }
 
 TEST(message_box_test, texts_that_need_no_code_page_reach_the_chosen_call_exactly) {
@@ -112,8 +100,8 @@ TEST(message_box_test, texts_converted_through_code_pages_reach_the_wide_call_ex
 
 TEST(message_box_test, the_result_of_the_call_is_returned_unchanged) {
     RecordingBoundary os;
-    os.ProgramSequence("MessageBoxA", {0, 1});
-    os.Program("MessageBoxW", 7);
+    os.ProgramSequence(&Boundary::MessageBoxA, {0, 1});
+    os.Program(&Boundary::MessageBoxW, 7);
     EXPECT_EQ(ShowInformation(TextOf("text"), TextOf("cap")), 0);
     EXPECT_EQ(ShowInformation(TextOf("text"), TextOf("cap")), 1);
     EXPECT_EQ(ShowInformation(WideOf(u"text"), WideOf(u"cap")), 7);

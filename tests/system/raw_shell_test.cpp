@@ -16,6 +16,7 @@ using RawLayer::EmptyText;
 using RawLayer::NoProcess;
 using RawLayer::RawShell;
 using RawLayer::RawString;
+using RawLayer::Os::Boundary;
 using RawLayer::Os::Handle;
 using RawLayer::Testing::RecordingBoundary;
 using RawLayer::Testing::TextOf;
@@ -36,10 +37,10 @@ std::string NarrowLaunch(const std::string& file, const std::string& parameters,
 
 // Launches succeed with RecordingBoundary::ProcessHandle, whose process id is 4242.
 void ProgramLaunches(RecordingBoundary& os) {
-    os.Program("ShellExecuteExA", 1);
-    os.Program("ShellExecuteExW", 1);
-    os.Program("GetProcessId", 4242);
-    os.Program("CloseHandle", 1);
+    os.Program(&Boundary::ShellExecuteExA, 1);
+    os.Program(&Boundary::ShellExecuteExW, 1);
+    os.Program(&Boundary::GetProcessId, 4242);
+    os.Program(&Boundary::CloseHandle, 1);
 }
 
 TEST(raw_shell_test, a_new_object_holds_no_process_and_shares_its_file) {
@@ -89,7 +90,7 @@ TEST(raw_shell_test, first_is_the_parameters_of_a_file_and_the_target_without_on
 TEST(raw_shell_test, a_second_launch_closes_the_first_handle_before_it_starts) {
     RecordingBoundary os;
     ProgramLaunches(os);
-    os.ProgramSequence("GetProcessId", {4242, 4343});
+    os.ProgramSequence(&Boundary::GetProcessId, {4242, 4343});
     RawShell shell(WideOf(u"readme.txt"));
     EXPECT_TRUE(shell.Execute(EmptyText(), EmptyText()));
     EXPECT_TRUE(shell.Execute(EmptyText(), EmptyText()));
@@ -104,7 +105,7 @@ TEST(raw_shell_test, a_second_launch_closes_the_first_handle_before_it_starts) {
 TEST(raw_shell_test, a_failed_second_launch_leaves_no_handle_and_keeps_the_first_id) {
     RecordingBoundary os;
     ProgramLaunches(os);
-    os.ProgramSequence("ShellExecuteExA", {1, 0});
+    os.ProgramSequence(&Boundary::ShellExecuteExA, {1, 0});
     {
         RawShell shell(TextOf("readme.txt"));
         EXPECT_TRUE(shell.Execute(EmptyText(), EmptyText()));
@@ -120,7 +121,7 @@ TEST(raw_shell_test, a_failed_second_launch_leaves_no_handle_and_keeps_the_first
 
 TEST(raw_shell_test, an_object_without_a_process_closes_nothing) {
     RecordingBoundary os;
-    os.Program("ShellExecuteExA", 0);
+    os.Program(&Boundary::ShellExecuteExA, 0);
     {
         RawShell unused(TextOf("readme.txt"));
         RawShell failed(TextOf("missing.txt"));

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/call_width_rows.h"
 #include "tests/support/recording_boundary.h"
 #include "tests/support/text_samples.h"
 
@@ -18,6 +19,7 @@ using RawLayer::RawString;
 using RawLayer::ShellLaunch;
 using RawLayer::ShellLaunchNarrow;
 using RawLayer::ShellLaunchWide;
+using RawLayer::Os::Boundary;
 using namespace RawLayer::Testing;
 
 const std::string null = "null";
@@ -167,24 +169,14 @@ std::vector<LaunchRow> LaunchRows() {
 }
 
 void CheckLaunches(Conversion conversion) {
-    for (const LaunchRow& row : LaunchRows()) {
-        if (row.conversion != conversion) {
-            continue;
-        }
-        SCOPED_TRACE(row.name);
-        RecordingBoundary os;
-        os.Program("ShellExecuteExA", 1);
-        os.Program("ShellExecuteExW", 1);
-
-        RawLayer::Os::Handle process = ShellLaunch(row.verb, row.file, row.first, row.directory, 1);
-
-        EXPECT_EQ(os.CallsOf(shellCalls), std::vector<std::string>{row.expected});
-        EXPECT_EQ(process,
-                  reinterpret_cast<RawLayer::Os::Handle>(RecordingBoundary::ProcessHandle));
-        if (conversion == Conversion::None) {
-            EXPECT_EQ(os.CallsOf(conversionCalls), std::vector<std::string>{});
-        }
-    }
+    RawLayer::Testing::CheckCallWidths(
+        LaunchRows(), conversion == Conversion::CodePages,
+        [](const LaunchRow& row) { return row.conversion == Conversion::CodePages; },
+        {&Boundary::ShellExecuteExA, &Boundary::ShellExecuteExW}, 1,
+        [](const LaunchRow& row) {
+            EXPECT_EQ(ShellLaunch(row.verb, row.file, row.first, row.directory, 1),
+                      reinterpret_cast<RawLayer::Os::Handle>(RecordingBoundary::ProcessHandle));
+        });
 }
 
 TEST(shell_launch_test, texts_that_need_no_code_page_reach_the_chosen_call_exactly) {
@@ -205,7 +197,7 @@ TEST(shell_launch_test, the_record_has_the_size_of_the_platforms_layout) {
     EXPECT_EQ(offsetof(RawLayer::Os::ShellExecuteInfoW, hProcess), wide ? 104u : 56u);
 #endif
     RecordingBoundary os;
-    os.Program("ShellExecuteExA", 0);
+    os.Program(&Boundary::ShellExecuteExA, 0);
     ShellLaunch(EmptyText(), TextOf("a"), EmptyText(), EmptyText(), 1);
     EXPECT_EQ(os.CallsOf(shellCalls),
               std::vector<std::string>{NarrowCall(null, A("a"), A(""), A(""))});
@@ -213,8 +205,8 @@ TEST(shell_launch_test, the_record_has_the_size_of_the_platforms_layout) {
 
 TEST(shell_launch_test, a_failed_call_gives_no_process_in_either_width) {
     RecordingBoundary os;
-    os.Program("ShellExecuteExA", 0);
-    os.Program("ShellExecuteExW", 0);
+    os.Program(&Boundary::ShellExecuteExA, 0);
+    os.Program(&Boundary::ShellExecuteExW, 0);
     EXPECT_EQ(ShellLaunch(EmptyText(), TextOf("missing.txt"), EmptyText(), EmptyText(), 1),
               NoProcess);
     EXPECT_EQ(ShellLaunch(EmptyText(), WideOf(u"missing.txt"), EmptyText(), EmptyText(), 1),
@@ -224,8 +216,8 @@ TEST(shell_launch_test, a_failed_call_gives_no_process_in_either_width) {
 
 TEST(shell_launch_test, the_show_code_is_passed_on) {
     RecordingBoundary os;
-    os.Program("ShellExecuteExA", 1);
-    os.Program("ShellExecuteExW", 1);
+    os.Program(&Boundary::ShellExecuteExA, 1);
+    os.Program(&Boundary::ShellExecuteExW, 1);
     ShellLaunch(EmptyText(), TextOf("a"), EmptyText(), EmptyText(), 0);
     ShellLaunch(EmptyText(), WideOf(u"a"), EmptyText(), EmptyText(), 7);
     EXPECT_EQ(os.CallsOf(shellCalls),
@@ -235,7 +227,7 @@ TEST(shell_launch_test, the_show_code_is_passed_on) {
 
 TEST(shell_launch_test, the_narrow_variant_passes_bytes_as_they_are) {
     RecordingBoundary os;
-    os.Program("ShellExecuteExA", 1);
+    os.Program(&Boundary::ShellExecuteExA, 1);
     ShellLaunchNarrow(TextOf("open"), TextOf(hiraganaAShiftJis),
                       TextOf("\xC3\xA9", RawEncoding::Utf8), EmptyIn(RawEncoding::Wide), 1);
     EXPECT_EQ(os.CallsOf(shellCalls), std::vector<std::string>{NarrowCall(
@@ -245,7 +237,7 @@ TEST(shell_launch_test, the_narrow_variant_passes_bytes_as_they_are) {
 
 TEST(shell_launch_test, the_wide_variant_converts_every_text_that_is_not_wide) {
     RecordingBoundary os;
-    os.Program("ShellExecuteExW", 1);
+    os.Program(&Boundary::ShellExecuteExW, 1);
     ShellLaunchWide(TextOf("open"), TextOf(hiraganaAShiftJis),
                     TextOf("\xC3\xA9", RawEncoding::Utf8), TextOf("C:\\"), 1);
     EXPECT_EQ(os.CallsOf(shellCalls), std::vector<std::string>{WideCall(W(u"open"), W(hiraganaA),

@@ -17,6 +17,7 @@ using RawLayer::RawEncoding;
 using RawLayer::RawRange;
 using RawLayer::RawStorageKind;
 using RawLayer::RawString;
+using RawLayer::Os::Boundary;
 using namespace RawLayer::Testing;
 using Calls = std::vector<std::string>;
 using Bytes = std::vector<unsigned char>;
@@ -212,8 +213,8 @@ TEST(conversion_test, code_page_conversions_into_no_room_make_no_system_call) {
     const std::u16string wide = u"abc";
     const std::string narrow = "abc";
     RecordingBoundary os;
-    os.Program("WideCharToMultiByte", 3);
-    os.Program("MultiByteToWideChar", 3);
+    os.Program(&Boundary::WideCharToMultiByte, 3);
+    os.Program(&Boundary::MultiByteToWideChar, 3);
     for (RawEncoding encoding : {RawEncoding::AnsiCodePage, RawEncoding::ShiftJis,
                                  RawEncoding::Utf8, RawEncoding::Utf7, RawEncoding::EucJp}) {
         SCOPED_TRACE(EncodingName(encoding));
@@ -238,7 +239,7 @@ TEST(conversion_test, a_refused_conversion_gives_an_empty_text) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         RecordingBoundary os;
-        os.ProgramSequence("MultiByteToWideChar", row.answers);
+        os.ProgramSequence(&Boundary::MultiByteToWideChar, row.answers);
         RawString wide(TextOf("abc"), RawEncoding::Wide);
         EXPECT_EQ(wide.Length(), 0) << "no unit that was not written may show";
         ExpectExactConversion(wide, RawEncoding::Wide);
@@ -274,8 +275,8 @@ TEST(conversion_test, code_page_conversions_pass_the_code_page_and_no_flags) {
         SCOPED_TRACE(EncodingName(row.encoding));
         RecordingBoundary os;
         // Every size query answers 0, so only the queries are made.
-        os.Program("MultiByteToWideChar", 0);
-        os.Program("WideCharToMultiByte", 0);
+        os.Program(&Boundary::MultiByteToWideChar, 0);
+        os.Program(&Boundary::WideCharToMultiByte, 0);
         RawString wide(TextOf("A", row.encoding), RawEncoding::Wide);
         RawString narrow(WideOf(u"A"), row.encoding);
         EXPECT_EQ(os.Calls(), row.calls);
@@ -313,8 +314,8 @@ TEST(conversion_test, euc_jp_converts_under_51932_where_accepted_and_under_20932
         SCOPED_TRACE(row.name);
         RecordingBoundary os;
         // Only the answers given here are programmed; the rest are the system's own.
-        os.ProgramSequence("MultiByteToWideChar", row.toWideAnswers);
-        os.ProgramSequence("WideCharToMultiByte", row.toNarrowAnswers);
+        os.ProgramSequence(&Boundary::MultiByteToWideChar, row.toWideAnswers);
+        os.ProgramSequence(&Boundary::WideCharToMultiByte, row.toNarrowAnswers);
         RawString wide(TextOf(eucJp, RawEncoding::EucJp), RawEncoding::Wide);
         EXPECT_EQ(wide.Length(), 1);
         ExpectExactConversion(wide, RawEncoding::Wide);
@@ -330,8 +331,8 @@ TEST(conversion_test, euc_jp_converts_under_51932_where_accepted_and_under_20932
 
 TEST(conversion_test, euc_jp_into_a_given_target_goes_under_20932_where_51932_is_refused) {
     RecordingBoundary os;
-    os.ProgramSequence("MultiByteToWideChar", {0});
-    os.ProgramSequence("WideCharToMultiByte", {0});
+    os.ProgramSequence(&Boundary::MultiByteToWideChar, {0});
+    os.ProgramSequence(&Boundary::WideCharToMultiByte, {0});
     char16_t wide[3] = {u'?', u'?', u'?'};
     EXPECT_EQ(RawLayer::WideFromNarrow(RawEncoding::EucJp, wide, 2, "\xA4\xA2\x41", 3), 2);
     EXPECT_EQ(std::u16string(wide, 3), std::u16string(u"\u3042A\0", 3));

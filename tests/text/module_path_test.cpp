@@ -20,6 +20,7 @@ namespace {
 
 using RawLayer::RawEncoding;
 using RawLayer::RawString;
+using RawLayer::Os::Boundary;
 using RawLayer::Testing::RawBytesOf;
 using RawLayer::Testing::RawUnitsOf;
 using RawLayer::Testing::RecordingBoundary;
@@ -97,7 +98,7 @@ TEST(module_path_test, a_narrow_count_just_short_of_the_buffer_is_not_taken_as_t
         const std::string whole = "C:\\" + std::string(300, '\x95') + "\\p.exe";
         RecordingBoundary os;
         os.ProgramModuleFileNameA(whole);
-        os.ProgramSequence("GetModuleFileNameA", {shortCount});
+        os.ProgramSequence(&Boundary::GetModuleFileNameA, {shortCount});
         EXPECT_EQ(RawBytesOf(RawLayer::ModulePath(RawEncoding::ShiftJis)), whole) << shortCount;
         EXPECT_EQ(os.CallsOf(moduleCalls), Asked("GetModuleFileNameA", {261, 521}));
     }
@@ -117,13 +118,13 @@ TEST(module_path_test, a_path_longer_than_any_windows_path_gives_an_empty_text_n
 TEST(module_path_test, a_failing_call_gives_empty_texts) {
     {
         RecordingBoundary os;
-        os.Program("GetModuleFileNameA", 0);
+        os.Program(&Boundary::GetModuleFileNameA, 0);
         EXPECT_EQ(RawLayer::ModulePath(RawEncoding::ShiftJis).Length(), 0);
         EXPECT_EQ(RawLayer::ModulePath(RawEncoding::AnsiCodePage).Length(), 0);
     }
     {
         RecordingBoundary os;
-        os.Program("GetModuleFileNameW", 0);
+        os.Program(&Boundary::GetModuleFileNameW, 0);
         EXPECT_EQ(RawLayer::ModulePath(RawEncoding::Wide).Length(), 0);
         EXPECT_EQ(RawLayer::ModuleDirectory().Length(), 0);
         EXPECT_EQ(RawLayer::ModuleBaseName().Length(), 0);
@@ -138,7 +139,7 @@ TEST(module_path_test, a_failing_call_gives_empty_texts) {
     {
         // Failing on the second, larger ask: still nothing cut.
         RecordingBoundary os;
-        os.ProgramSequence("GetModuleFileNameA", {261, 0});
+        os.ProgramSequence(&Boundary::GetModuleFileNameA, {261, 0});
         EXPECT_EQ(RawLayer::ModulePath(RawEncoding::ShiftJis).Length(), 0);
         EXPECT_EQ(os.CallsOf(moduleCalls), Asked("GetModuleFileNameA", {261, 521}));
     }
