@@ -1,14 +1,27 @@
 // The native build's entry, for running the launcher on Linux against the stand-ins.
 
+#include "launcher/command_resolution.h"
 #include "launcher/program.h"
-#include "platform/linux/attempts.h"
+#include "platform/linux/desktop/attempts.h"
 
 int main() {
-    int code = Velmoran::RunProgram();
+    Velmoran::CommandId id = Velmoran::ResolveCommand();
+    int code = Velmoran::RunCommand(id);
     if (code == Velmoran::ExitRefused) {
-        // A refusal that no stand-in could say, as when the launcher does not ask to hibernate
-        // a machine that cannot, still ends with its reason.
-        RawLayer::Os::Linux::SayUnsaid();
+        // The launcher does not ask to stand by or hibernate a machine that cannot, and then no
+        // stand-in could say why.
+        switch (id) {
+            case Velmoran::CommandId::Standby:
+            case Velmoran::CommandId::StandbyLock:
+                RawLayer::Os::Linux::SayWhySleepWasRefused(false);
+                break;
+            case Velmoran::CommandId::Hibernation:
+            case Velmoran::CommandId::HibernationLock:
+                RawLayer::Os::Linux::SayWhySleepWasRefused(true);
+                break;
+            default:
+                break;
+        }
     }
     return code;
 }

@@ -7,7 +7,10 @@
 namespace Velmoran {
 
 int RunProgram() {
-    CommandId id = ResolveCommand();
+    return RunCommand(ResolveCommand());
+}
+
+int RunCommand(CommandId id) {
     if (id == CommandId::None) {
         ShowHelp();
         return ExitHelp;

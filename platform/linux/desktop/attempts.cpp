@@ -1,28 +1,8 @@
-#include "platform/linux/attempts.h"
+#include "platform/linux/desktop/attempts.h"
 
 #include <cstdio>
 
 namespace RawLayer::Os::Linux {
-namespace {
-
-// The program acts once and ends, on one thread: these live for that one action.
-std::string noteWithoutCall;
-bool refusalSaid = false;
-
-}  // namespace
-
-void NoteWithoutCall(std::string why) {
-    noteWithoutCall = std::move(why);
-    // A refusal said before, such as the lock's ahead of standing by, was about another step.
-    refusalSaid = false;
-}
-
-void SayUnsaid() {
-    if (!refusalSaid && !noteWithoutCall.empty()) {
-        std::fprintf(stderr, "velmoran: %s\n", noteWithoutCall.c_str());
-        std::fflush(stderr);
-    }
-}
 
 void Attempts::Note(const char* service, const BusOutcome& outcome) {
     if (outcome.done) {
@@ -49,7 +29,6 @@ bool Attempts::Refuse() const {
     const std::string& reason = refusal.empty() ? missing : refusal;
     std::fprintf(stderr, "velmoran: %s: %s\n", action.c_str(), reason.c_str());
     std::fflush(stderr);
-    refusalSaid = true;
     return false;
 }
 

@@ -7,7 +7,7 @@
 #include <tuple>
 #include <utility>
 
-#include "platform/linux/bus_call.h"
+#include "platform/linux/desktop/bus_call.h"
 
 namespace RawLayer::Os::Linux {
 
@@ -23,11 +23,10 @@ struct BusRequest {
     std::tuple<Arguments...> arguments;
 };
 
-// What a stand-in learnt that explains an action refused without any call to refuse it (the
-// launcher refuses to hibernate a machine that the login manager says cannot). SayUnsaid
-// writes it as the one line of a refusal, unless a stand-in has written one since it was noted.
-void NoteWithoutCall(std::string why);
-void SayUnsaid();
+// For a sleep word that was refused: where the login manager says it cannot do the state
+// (hibernate, else suspend), the launcher refused without any call that could say why, and this
+// says it as the refusal's line; where it can, the stand-in that was refused has said why.
+void SayWhySleepWasRefused(bool hibernate);
 
 // The ways tried for one action, in turn, and why each did not do it.
 class Attempts {

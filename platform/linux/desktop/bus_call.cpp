@@ -1,7 +1,6 @@
-#include "platform/linux/bus_call.h"
+#include "platform/linux/desktop/bus_call.h"
 
 #include <cstring>
-#include <memory>
 
 namespace RawLayer::Os::Linux {
 namespace {
@@ -40,43 +39,39 @@ bool BusOutcome::NotThere() const {
            Is(SD_BUS_ERROR_UNKNOWN_OBJECT);
 }
 
-sd_bus_message* NewCall(const BusConnection& connection, const BusMethod& method, BusWait wait) {
+BusMessage NewCall(const BusConnection& connection, const BusMethod& method, BusWait wait) {
     if (connection.bus == nullptr) {
-        return nullptr;
+        return BusMessage();
     }
-    sd_bus_message* call = nullptr;
-    if (sd_bus_message_new_method_call(connection.bus, &call, method.service, method.path,
-                                       method.interface, method.member) < 0) {
-        return nullptr;
-    }
+    sd_bus_message* built = nullptr;
+    int result = sd_bus_message_new_method_call(connection.bus, &built, method.service, method.path,
+                                                method.interface, method.member);
+    BusMessage call(result < 0 ? nullptr : built);
     // A desktop service that is not running stays so: activating one of another desktop
     // would act on a session that is not there.
-    if (sd_bus_message_set_auto_start(call, 0) < 0 ||
-        sd_bus_message_set_allow_interactive_authorization(call, wait == BusWait::Interactive) <
-            0) {
-        sd_bus_message_unref(call);
-        return nullptr;
+    if (call.Get() == nullptr || sd_bus_message_set_auto_start(call.Get(), 0) < 0 ||
+        sd_bus_message_set_allow_interactive_authorization(call.Get(),
+                                                           wait == BusWait::Interactive) < 0) {
+        return BusMessage();
     }
     return call;
 }
 
-BusOutcome Call(const BusConnection& connection, sd_bus_message* call, BusWait wait,
-                sd_bus_message** kept) {
+BusOutcome Call(const BusConnection& connection, BusMessage call, BusWait wait, BusMessage* kept) {
     if (connection.bus == nullptr) {
         return Failed("", connection.failure);
     }
-    if (call == nullptr) {
+    if (call.Get() == nullptr) {
         return Failed("", "the call could not be built");
     }
     // All null, as SD_BUS_ERROR_NULL, whose compound literal C++ does not have.
     sd_bus_error error{};
-    sd_bus_message* reply = nullptr;
-    int result = sd_bus_call(connection.bus, call, Timeout[static_cast<int>(wait)], &error, &reply);
-    sd_bus_message_unref(call);
+    sd_bus_message* answer = nullptr;
+    int result =
+        sd_bus_call(connection.bus, call.Get(), Timeout[static_cast<int>(wait)], &error, &answer);
+    BusMessage reply(answer);
     if (kept != nullptr) {
-        *kept = reply;
-    } else {
-        sd_bus_message_unref(reply);
+        *kept = std::move(reply);
     }
     BusOutcome outcome;
     if (result >= 0) {
@@ -95,13 +90,11 @@ namespace {
 // A look-up without arguments; read takes the answer out of the reply while it lives.
 template <typename Read>
 BusOutcome Ask(const BusConnection& connection, const BusMethod& method, Read read) {
-    sd_bus_message* kept = nullptr;
+    BusMessage reply;
     BusOutcome outcome =
-        Call(connection, NewCall(connection, method, BusWait::LookUp), BusWait::LookUp, &kept);
+        Call(connection, NewCall(connection, method, BusWait::LookUp), BusWait::LookUp, &reply);
     // Released however the reading ends, a throwing copy of the answer included.
-    std::unique_ptr<sd_bus_message, decltype(&sd_bus_message_unref)> reply(kept,
-                                                                           sd_bus_message_unref);
-    if (outcome.done && !read(reply.get())) {
+    if (outcome.done && !read(reply.Get())) {
         outcome = Failed("", std::string("no answer of the expected type from ") + method.member);
     }
     return outcome;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace RawLayer::Os::Linux {
 
@@ -28,6 +29,26 @@ class BusConnection {
     std::string failure;
 };
 
+// One message (a call or a reply) and its release with sd_bus_message_unref; empty for none.
+class BusMessage {
+  public:
+    BusMessage() = default;
+    explicit BusMessage(sd_bus_message* owned) : message(owned) {}
+    ~BusMessage() { sd_bus_message_unref(message); }
+    BusMessage(BusMessage&& other) noexcept : message(std::exchange(other.message, nullptr)) {}
+    BusMessage& operator=(BusMessage&& other) noexcept {
+        std::swap(message, other.message);
+        return *this;
+    }
+    BusMessage(const BusMessage&) = delete;
+    BusMessage& operator=(const BusMessage&) = delete;
+
+    sd_bus_message* Get() const { return message; }
+
+  private:
+    sd_bus_message* message = nullptr;
+};
+
 // The object and member a call addresses.
 struct BusMethod {
     const char* service;
@@ -47,13 +68,13 @@ struct BusOutcome {
     bool Is(const char* name) const { return errorName == name; }
 };
 
-// A new method call that never starts a service that is not running. Null when it cannot be
+// A new method call that never starts a service that is not running. Empty when it cannot be
 // built; the caller appends the arguments and hands it to Call.
-sd_bus_message* NewCall(const BusConnection& connection, const BusMethod& method, BusWait wait);
-// Sends the call, waits for the answer as long as wait allows, and releases the call. The
-// reply goes to reply when one is asked for (the caller releases it), else it is dropped.
-BusOutcome Call(const BusConnection& connection, sd_bus_message* call, BusWait wait,
-                sd_bus_message** reply = nullptr);
+BusMessage NewCall(const BusConnection& connection, const BusMethod& method, BusWait wait);
+// Sends the call and waits for the answer as long as wait allows. The reply goes to reply when
+// one is asked for, else it is dropped.
+BusOutcome Call(const BusConnection& connection, BusMessage call, BusWait wait,
+                BusMessage* reply = nullptr);
 
 // A look-up without arguments whose answer is one text ("s") or one number ("t").
 BusOutcome AskText(const BusConnection& connection, const BusMethod& method, std::string& answer);
@@ -65,13 +86,12 @@ BusOutcome AskNumber(const BusConnection& connection, const BusMethod& method,
 template <typename... Arguments>
 BusOutcome CallMethod(const BusConnection& connection, const BusMethod& method, BusWait wait,
                       const char* signature, Arguments... arguments) {
-    sd_bus_message* call = NewCall(connection, method, wait);
-    if (call != nullptr && signature != nullptr &&
-        sd_bus_message_append(call, signature, arguments...) < 0) {
-        sd_bus_message_unref(call);
-        call = nullptr;
+    BusMessage call = NewCall(connection, method, wait);
+    if (call.Get() != nullptr && signature != nullptr &&
+        sd_bus_message_append(call.Get(), signature, arguments...) < 0) {
+        call = BusMessage();
     }
-    return Call(connection, call, wait);
+    return Call(connection, std::move(call), wait);
 }
 
 }  // namespace RawLayer::Os::Linux

@@ -3,7 +3,7 @@
 // on the system bus, where suspending, shutting down and locking sessions go, and the desktops'
 // own services on the session bus, for the displays, the screen saver, locking and log-off.
 
-#include "platform/linux/bus_call.h"
+#include "platform/linux/desktop/bus_call.h"
 
 namespace RawLayer::Os::Linux {
 

@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "platform/linux/attempts.h"
-#include "platform/linux/bus_services.h"
+#include "platform/linux/desktop/attempts.h"
+#include "platform/linux/desktop/bus_services.h"
+#include "platform/linux/desktop/x11_display.h"
 #include "platform/linux/stand_ins.h"
-#include "platform/linux/x11_display.h"
 
 namespace RawLayer::Os::Linux {
 namespace {
@@ -16,9 +16,8 @@ namespace {
 constexpr std::int32_t MutterPowerSaveOff = 3;
 
 // The desktop's services in turn, then the X server's way of doing the same.
-template <typename... Requests>
-bool Broadcast(const char* action, bool (*throughX11)(const X11Calls&, std::string&),
-               const Requests&... requests) {
+template <typename ThroughX11, typename... Requests>
+bool Broadcast(const char* action, ThroughX11 throughX11, const Requests&... requests) {
     Attempts attempts(action);
     {
         BusConnection session(BusKind::Session);
@@ -43,7 +42,12 @@ Bool PostMessageA(Handle window, std::uint32_t message, std::uintptr_t wParam,
         return 0;
     }
     if (wParam == ScMonitorPower && lParam == MonitorOff) {
-        return Broadcast("displays off", ForceDisplaysOff,
+        // The launcher waited for quiet input where the desktop tells the idle time.
+        auto throughX11 = [](const X11Calls& calls, std::string& reason) {
+            std::uint64_t idle = 0;
+            return ForceDisplaysOff(calls, !DesktopIdleMilliseconds(idle), reason);
+        };
+        return Broadcast("displays off", throughX11,
                          BusRequest(KdePowerShortcuts("invokeShortcut"), "s", "Turn Off Screen"),
                          BusRequest(MutterDisplayConfig.PropertySetter(), "ssv",
                                     MutterDisplayConfig.interface, "PowerSaveMode", "i",

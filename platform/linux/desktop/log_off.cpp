@@ -3,8 +3,8 @@
 // TerminateSession would end every program of the session at once, so it is never used:
 // without a session manager, log-off is refused.
 
-#include "platform/linux/attempts.h"
-#include "platform/linux/bus_services.h"
+#include "platform/linux/desktop/attempts.h"
+#include "platform/linux/desktop/bus_services.h"
 #include "platform/linux/stand_ins.h"
 
 namespace RawLayer::Os::Linux {

@@ -1,8 +1,8 @@
 // Suspend and shutdown go to the login manager, which asks polkit whether this user may: the
 // calls allow interactive authorisation, so a password dialog may appear and be waited for.
 
-#include "platform/linux/attempts.h"
-#include "platform/linux/bus_services.h"
+#include "platform/linux/desktop/attempts.h"
+#include "platform/linux/desktop/bus_services.h"
 #include "platform/linux/stand_ins.h"
 
 namespace RawLayer::Os::Linux {

@@ -5,8 +5,8 @@
 
 #include <cstdlib>
 
-#include "platform/linux/attempts.h"
-#include "platform/linux/bus_services.h"
+#include "platform/linux/desktop/attempts.h"
+#include "platform/linux/desktop/bus_services.h"
 #include "platform/linux/stand_ins.h"
 
 namespace RawLayer::Os::Linux {

@@ -1,4 +1,4 @@
-#include "platform/linux/x11_display.h"
+#include "platform/linux/desktop/x11_display.h"
 
 #include <dlfcn.h>
 
@@ -55,7 +55,6 @@ X11Library::X11Library()
     if (calls.openDisplay == nullptr || calls.closeDisplay == nullptr ||
         calls.forceScreenSaver == nullptr || calls.flush == nullptr) {
         calls = X11Calls{};
-        failure = "no X11 library";
     }
 }
 
@@ -71,7 +70,7 @@ X11Library::~X11Library() {
     }
 }
 
-bool ForceDisplaysOff(const X11Calls& calls, std::string& reason) {
+bool ForceDisplaysOff(const X11Calls& calls, bool keyMayBeDown, std::string& reason) {
     OpenDisplay open(calls);
     if (open.display == nullptr) {
         reason = calls.openDisplay != nullptr ? "no X display" : "no X11 library";
@@ -86,7 +85,7 @@ bool ForceDisplaysOff(const X11Calls& calls, std::string& reason) {
         reason = "the X display has no DPMS extension";
         return false;
     }
-    if (!LastInputKnown()) {
+    if (keyMayBeDown) {
         std::this_thread::sleep_for(KeyReleaseDelay);
     }
     calls.dpmsForceLevel(open.display, DpmsModeOff);

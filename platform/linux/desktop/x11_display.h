@@ -46,9 +46,8 @@ class X11Library {
     X11Library(const X11Library&) = delete;
     X11Library& operator=(const X11Library&) = delete;
 
-    // Null entries when the library is missing; failure then says so.
+    // All null when the core library is missing: the calls that take a display say so.
     X11Calls calls{};
-    std::string failure;
 
   private:
     void* core = nullptr;
@@ -57,15 +56,15 @@ class X11Library {
 };
 
 // Turns the displays off through DPMS; false with the reason when the display or the
-// extension is missing.
-bool ForceDisplaysOff(const X11Calls& calls, std::string& reason);
+// extension is missing. keyMayBeDown where the launcher could not wait for quiet input: then
+// this waits a fixed moment for the key's release first.
+bool ForceDisplaysOff(const X11Calls& calls, bool keyMayBeDown, std::string& reason);
 // Starts the core screen saver; false with the reason when there is no display.
 bool ActivateScreenSaver(const X11Calls& calls, std::string& reason);
 // The time since the last input on the display; false when there is no display or extension.
 bool IdleMilliseconds(const X11Calls& calls, std::uint64_t& idle);
-
-// Whether the time of the last input was known, so that the launcher has waited for quiet
-// input itself; else turning the displays off waits a fixed moment for the key's release.
-bool LastInputKnown();
+// The time since the last input as the desktop tells it: GNOME's idle monitor (which also
+// answers under Wayland), else the X server's screen saver extension; false where neither does.
+bool DesktopIdleMilliseconds(std::uint64_t& idle);
 
 }  // namespace RawLayer::Os::Linux
