@@ -22,8 +22,6 @@ using RawLayer::Os::TokenAdjustPrivileges;
 using RawLayer::Os::TokenQuery;
 using RawLayer::Os::WmSysCommand;
 
-constexpr std::uint32_t OnePrivilegeSize = 16;
-
 // The system's clock and input history, for the wait before a broadcast.
 struct SystemClock {
     std::uint32_t Now() const { return Os().GetTickCount(); }
@@ -80,17 +78,21 @@ SleepStates ReadSleepStates() {
     return states;
 }
 
+// The system requires the shutdown privilege for standing by and hibernating as for shutting
+// down. A privilege that cannot be enabled leaves the system to refuse the call itself.
 bool Suspend(bool hibernate) {
+    EnablePowerPrivilege();
     return Os().SetSuspendState(hibernate ? 1 : 0, 0, 0) != 0;
 }
 
 bool Shutdown(bool force, bool reboot) {
+    EnablePowerPrivilege();
     return Os().InitiateSystemShutdownExA(nullptr, nullptr, 0, force ? 1 : 0, reboot ? 1 : 0,
                                           ShtdnReasonMajorOther | ShtdnReasonMinorMaintenance) != 0;
 }
 
-void Lock() {
-    Os().LockWorkStation();
+bool Lock() {
+    return Os().LockWorkStation() != 0;
 }
 
 // Standing by where the PC can. A PC with Modern Standby only (most laptops since about 2019)
@@ -99,7 +101,6 @@ void Lock() {
 bool StandBy() {
     SleepStates states = ReadSleepStates();
     if (!states.readable || states.classicSleep) {
-        EnablePowerPrivilege();
         return Suspend(false);
     }
     return states.modernStandby && DisplaysOff();
@@ -110,8 +111,6 @@ bool Hibernate() {
     if (states.readable && !states.hibernation) {
         return false;
     }
-    // The system requires the shutdown privilege for hibernating as for standing by.
-    EnablePowerPrivilege();
     return Suspend(true);
 }
 
@@ -144,7 +143,7 @@ bool EnablePowerPrivilege() {
     }
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = SePrivilegeEnabled;
-    return Os().AdjustTokenPrivileges(token.handle, 0, &privileges, OnePrivilegeSize, nullptr,
+    return Os().AdjustTokenPrivileges(token.handle, 0, &privileges, sizeof privileges, nullptr,
                                       nullptr) != 0;
 }
 
@@ -155,7 +154,7 @@ bool ExecuteCommand(CommandId id) {
         case CommandId::ScreenSaver:
             return Broadcast(ScScreenSave, 0);
         case CommandId::LockScreen:
-            return Os().LockWorkStation() != 0;
+            return Lock();
         case CommandId::Standby:
             return StandBy();
         // The lock comes first whatever follows: it is what protects a PC left alone.
@@ -170,16 +169,12 @@ bool ExecuteCommand(CommandId id) {
         case CommandId::Logoff:
             return Os().ExitWindowsEx(EwxLogOff, 0) != 0;
         case CommandId::Poweroff:
-            EnablePowerPrivilege();
             return Shutdown(false, false);
         case CommandId::PoweroffForce:
-            EnablePowerPrivilege();
             return Shutdown(true, false);
         case CommandId::Reboot:
-            EnablePowerPrivilege();
             return Shutdown(false, true);
         case CommandId::RebootForce:
-            EnablePowerPrivilege();
             return Shutdown(true, true);
         default:
             return false;

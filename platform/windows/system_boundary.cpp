@@ -3,7 +3,32 @@
 
 #include "platform/windows/system_boundary.h"
 
+#include <objbase.h>
+
+#include <string_view>
+
 namespace RawLayer::Os {
+
+// Our names for the system's values, held to its headers. (HWND_BROADCAST is a cast pointer, and
+// STATUS_NOT_IMPLEMENTED clashes with windows.h's own status names: neither compares here.)
+static_assert(InvalidFileAttributes == INVALID_FILE_ATTRIBUTES &&
+              FileAttributeDirectory == FILE_ATTRIBUTE_DIRECTORY &&
+              FileAttributeNormal == FILE_ATTRIBUTE_NORMAL);
+static_assert(WmSysCommand == WM_SYSCOMMAND && ScMonitorPower == SC_MONITORPOWER &&
+              ScScreenSave == SC_SCREENSAVE);
+static_assert(TokenAdjustPrivileges == TOKEN_ADJUST_PRIVILEGES && TokenQuery == TOKEN_QUERY &&
+              SePrivilegeEnabled == SE_PRIVILEGE_ENABLED &&
+              std::string_view(SeShutdownName) == SE_SHUTDOWN_NAME);
+static_assert(EwxLogOff == EWX_LOGOFF && ShtdnReasonMajorOther == SHTDN_REASON_MAJOR_OTHER &&
+              ShtdnReasonMinorMaintenance == SHTDN_REASON_MINOR_MAINTENANCE);
+static_assert(MbIconInformation == MB_ICONINFORMATION && IdOk == IDOK);
+static_assert(SeeMaskNoCloseProcess == SEE_MASK_NOCLOSEPROCESS &&
+              SeeMaskDoEnvSubst == SEE_MASK_DOENVSUBST && SeeMaskFlagNoUi == SEE_MASK_FLAG_NO_UI);
+static_assert(CoinitApartmentThreaded == COINIT_APARTMENTTHREADED &&
+              CoinitDisableOle1Dde == COINIT_DISABLE_OLE1DDE && ENotImpl == E_NOTIMPL);
+static_assert(SystemPowerCapabilitiesLevel == SystemPowerCapabilities);
+static_assert(CpAcp == CP_ACP && CpUtf7 == CP_UTF7 && CpUtf8 == CP_UTF8);
+
 namespace Windows {
 namespace {
 
