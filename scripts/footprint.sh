@@ -22,8 +22,8 @@ cd "$(dirname "$0")/.."
 windows_exe=${VELMORAN_WINDOWS_EXE:-build/windows/shipped/launcher/Velmoran.exe}
 native_exe=${VELMORAN_NATIVE_EXE:-build/native/launcher/velmoran}
 windows64_exe=${VELMORAN_WINDOWS64_EXE:-build/windows-x64/shipped/launcher/Velmoran.exe}
-# The budget lives with the test that enforces it.
-budget=$(sed -n 's/^SIZE_BUDGET = \([0-9_]*\).*/\1/p' tests/launcher/program_file_test.py | tr -d _)
+# The budget the size test holds the program to.
+budget=$(grep -v '^#' benchmarks/size_budget)
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/velmoran-footprint.XXXXXX")
 trap 'rm -rf "$work"' EXIT
