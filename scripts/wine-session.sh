@@ -1,13 +1,20 @@
 #!/usr/bin/env bash
 # wine-session.sh COMMAND...: runs COMMAND with a throwaway Wine prefix, its own wineserver and
 # an Xvfb display, then stops them and removes the prefix. VELMORAN_WINE_ARCH chooses the
-# prefix: win32 (the default, for the program that ships) or win64. Wine's background
-# processes inherit the output of the command that starts them, so they are started here
-# with their output sent to files: a pipe held open by them would never close.
+# prefix: win32 (the default where the machine starts 32-bit programs: the program that ships)
+# or win64. Wine's background processes inherit the output of the command that starts them, so
+# they are started here with their output sent to files: a pipe held open by them would never
+# close.
 set -euo pipefail
 
 source "$(dirname "$0")/wine-arches.sh"
-arch=${VELMORAN_WINE_ARCH:-win32}
+# Unless chosen, the 32-bit prefix of the program that ships where this machine starts 32-bit
+# programs, else the 64-bit one.
+arch=${VELMORAN_WINE_ARCH:-$(wine_first_arch)}
+if [ -z "$arch" ]; then
+    echo "wine-session.sh: neither Wine loader starts here" >&2
+    exit 1
+fi
 loader=$(wine_loader "$arch")
 root=$(mktemp -d "${TMPDIR:-/tmp}/velmoran-wine.XXXXXX")
 export WINEPREFIX="$root/prefix" WINEARCH=$arch WINEDEBUG=-all VELMORAN_WINE_SESSION_ARCH=$arch
