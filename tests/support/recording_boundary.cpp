@@ -47,13 +47,19 @@ std::string Format(Value value) {
     }
 }
 
-// Handles of every kind (natively all of them are void*), and the reserved pointer of
-// CoInitializeEx; any other pointer needs a formatter of its own.
-template <typename Opaque>
-requires(std::is_same_v<Opaque*, Handle> || std::is_same_v<Opaque*, Os::WindowHandle> ||
-         std::is_same_v<Opaque*, Os::ModuleHandle>) std::string Format(Opaque* handle) {
+// Handles as their value (natively every kind is void*, as is CoInitializeEx's reserved
+// pointer); any other pointer needs a formatter of its own.
+std::string Format(Handle handle) {
     return Pointer(handle);
 }
+#ifdef _WIN32
+std::string Format(Os::WindowHandle window) {
+    return Pointer(window);
+}
+std::string Format(Os::ModuleHandle module) {
+    return Pointer(module);
+}
+#endif
 
 std::string Format(const char* text) {
     return Quoted(text);
