@@ -23,9 +23,10 @@ struct BusRequest {
     std::tuple<Arguments...> arguments;
 };
 
-// For a sleep word that was refused: where the login manager says it cannot do the state
-// (hibernate, else suspend), the launcher refused without any call that could say why, and this
-// says it as the refusal's line; where it can, the stand-in that was refused has said why.
+// For a sleep word that was refused: where the login manager said, when the launcher read the
+// capabilities, that it cannot do the state (hibernate, else suspend), the launcher refused
+// without any call that could say why, and this says it as the refusal's line; where it can, the
+// stand-in that was refused has said why.
 void SayWhySleepWasRefused(bool hibernate);
 
 // The ways tried for one action, in turn, and why each did not do it.

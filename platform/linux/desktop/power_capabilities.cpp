@@ -17,27 +17,28 @@ std::uint8_t Present(const std::string& answer) {
     return answer == "yes" || answer == "challenge" ? 1 : 0;
 }
 
-// The login manager's answers to CanSuspend and CanHibernate; false without a login manager.
-bool AskSleepStates(std::string& canSuspend, std::string& canHibernate) {
-    BusConnection system(BusKind::System);
-    return AskText(system, LogindManager("CanSuspend"), canSuspend).done &&
-           AskText(system, LogindManager("CanHibernate"), canHibernate).done;
-}
+// What the login manager answered when the launcher read the capabilities, kept by the stand-in
+// that asked for the one line that explains a sleep word refused without any call. The program
+// acts once, on one thread.
+struct SleepAnswers {
+    bool read = false;
+    std::string canSuspend;
+    std::string canHibernate;
+};
+SleepAnswers answers;
 
 }  // namespace
 
 void SayWhySleepWasRefused(bool hibernate) {
-    std::string canSuspend;
-    std::string canHibernate;
-    if (!AskSleepStates(canSuspend, canHibernate) ||
-        Present(hibernate ? canHibernate : canSuspend) != 0) {
+    if (!answers.read || Present(hibernate ? answers.canHibernate : answers.canSuspend) != 0) {
         return;
     }
-    std::fprintf(
-        stderr,
-        "velmoran: %s can %ssuspend (CanSuspend: %s) and can %shibernate (CanHibernate: %s)\n",
-        LogindManager.service, Present(canSuspend) != 0 ? "" : "not ", canSuspend.c_str(),
-        Present(canHibernate) != 0 ? "" : "not ", canHibernate.c_str());
+    std::fprintf(stderr,
+                 "velmoran: %s can %ssuspend (CanSuspend: %s) and can %shibernate (CanHibernate: "
+                 "%s)\n",
+                 LogindManager.service, Present(answers.canSuspend) != 0 ? "" : "not ",
+                 answers.canSuspend.c_str(), Present(answers.canHibernate) != 0 ? "" : "not ",
+                 answers.canHibernate.c_str());
     std::fflush(stderr);
 }
 
@@ -48,14 +49,17 @@ std::int32_t CallNtPowerInformation(std::int32_t level, void*, std::uint32_t, vo
         outputLength < sizeof capabilities) {
         return StatusNotImplemented;
     }
+    BusConnection system(BusKind::System);
     std::string canSuspend;
     std::string canHibernate;
-    if (!AskSleepStates(canSuspend, canHibernate)) {
+    if (!AskText(system, LogindManager("CanSuspend"), canSuspend).done ||
+        !AskText(system, LogindManager("CanHibernate"), canHibernate).done) {
         return StatusNotImplemented;
     }
     capabilities.SystemS3 = Present(canSuspend);
     capabilities.SystemS4 = capabilities.HiberFilePresent = Present(canHibernate);
     capabilities.SystemS5 = 1;
+    answers = SleepAnswers{true, canSuspend, canHibernate};
     std::memcpy(output, &capabilities, sizeof capabilities);
     return 0;
 }
