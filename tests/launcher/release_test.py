@@ -352,6 +352,11 @@ class ReleaseTest(unittest.TestCase):
                                       os.path.join(release, RPM_NAME)],
                                      capture_output=True, text=True)
                 self.assertEqual(run.returncode == 0, good, run.stdout + run.stderr)
+        # Signing adds a signature and nothing else: the header that covers the files stays.
+        self.assertEqual(*(subprocess.run(["rpm", "-qp", "--qf", "%{SHA256HEADER}",
+                                           os.path.join(release, RPM_NAME)], check=True,
+                                          capture_output=True, text=True).stdout
+                           for release in (self.signed, self.releases[0])))
         self.assertTrue(read(os.path.join(self.signed, DEB_NAME)) ==
                         read(os.path.join(self.releases[0], DEB_NAME)), "the .deb changed")
 
