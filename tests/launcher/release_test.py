@@ -14,6 +14,7 @@ scratch projects."""
 import difflib
 import gzip
 import hashlib
+import http.server
 import io
 import json
 import os
@@ -23,6 +24,7 @@ import subprocess
 import sys
 import tarfile
 import tempfile
+import threading
 import time
 import unittest
 import zipfile
@@ -87,10 +89,24 @@ def build_release(source, commit, root, folder, umask, shift, zone, locale, opti
     return os.path.join(clone, "build", "release")
 
 
+TIMESTAMP_AUTHORITY = """[tsa]
+default_tsa = authority
+[authority]
+serial = tsa.serial
+signer_cert = tsa.crt
+signer_key = tsa.key
+signer_digest = sha256
+default_policy = 1.2.3.4.1
+digests = sha256
+ess_cert_id_alg = sha256
+"""
+
+
 def make_keys(folder):
-    """A throwaway certificate authority with a code-signing certificate below it, the
-    certificate and its key in a PKCS#12 file under SIGN_PASSWORD, and a gpg home holding a
-    throwaway key without passphrase for GPG_USER: (authority, PKCS#12 file, gpg home)."""
+    """A throwaway certificate authority with a code-signing and a timestamping certificate
+    below it, the first with its key in a PKCS#12 file under SIGN_PASSWORD, and a gpg home
+    holding a throwaway key without passphrase for GPG_USER: (authority, PKCS#12 file, gpg
+    home)."""
     def openssl(*args):
         subprocess.run(["openssl", *args], check=True, cwd=folder, capture_output=True,
                        env=dict(os.environ, VELMORAN_SIGN_PASSWORD=SIGN_PASSWORD))
@@ -99,13 +115,17 @@ def make_keys(folder):
             "ca.crt", "-days", "2", "-subj", "/CN=Velmoran Test CA",
             "-addext", "basicConstraints=critical,CA:TRUE",
             "-addext", "keyUsage=critical,keyCertSign")
-    openssl("req", "-newkey", "rsa:2048", "-nodes", "-keyout", "signer.key", "-out",
-            "signer.csr", "-subj", "/CN=Velmoran Test Signer")
-    with open(os.path.join(folder, "signer.ext"), "w") as f:
-        f.write("basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\n"
-                "extendedKeyUsage=codeSigning\n")
-    openssl("x509", "-req", "-in", "signer.csr", "-CA", "ca.crt", "-CAkey", "ca.key",
-            "-CAcreateserial", "-days", "2", "-extfile", "signer.ext", "-out", "signer.crt")
+    for name, usage in (("signer", "codeSigning"), ("tsa", "critical,timeStamping")):
+        openssl("req", "-newkey", "rsa:2048", "-nodes", "-keyout", f"{name}.key", "-out",
+                f"{name}.csr", "-subj", f"/CN=Velmoran Test {name}")
+        with open(os.path.join(folder, f"{name}.ext"), "w") as f:
+            f.write("basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\n"
+                    f"extendedKeyUsage={usage}\n")
+        openssl("x509", "-req", "-in", f"{name}.csr", "-CA", "ca.crt", "-CAkey", "ca.key",
+                "-CAcreateserial", "-days", "2", "-extfile", f"{name}.ext", "-out",
+                f"{name}.crt")
+    with open(os.path.join(folder, "tsa.cnf"), "w") as f:
+        f.write(TIMESTAMP_AUTHORITY)
     openssl("pkcs12", "-export", "-inkey", "signer.key", "-in", "signer.crt", "-out",
             "signer.p12", "-passout", "env:VELMORAN_SIGN_PASSWORD")
     home = os.path.join(folder, "gnupg")
@@ -114,6 +134,29 @@ def make_keys(folder):
                     "--quick-generate-key", GPG_USER, "rsa2048", "sign", "1d"],
                    check=True, capture_output=True)
     return os.path.join(folder, "ca.crt"), os.path.join(folder, "signer.p12"), home
+
+
+def serve_timestamps(folder):
+    """An RFC 3161 timestamp authority on a free local port, answering with openssl ts and
+    make_keys's timestamping certificate in folder: the running server."""
+    class Authority(http.server.BaseHTTPRequestHandler):
+        def do_POST(self):
+            query = self.rfile.read(int(self.headers["Content-Length"]))
+            reply = subprocess.run(["openssl", "ts", "-reply", "-config", "tsa.cnf",
+                                    "-queryfile", "/dev/stdin", "-out", "/dev/stdout"],
+                                   cwd=folder, input=query, capture_output=True).stdout
+            self.send_response(200 if reply else 500)
+            self.send_header("Content-Type", "application/timestamp-reply")
+            self.send_header("Content-Length", str(len(reply)))
+            self.end_headers()
+            self.wfile.write(reply)
+
+        def log_message(self, *_):
+            pass
+
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Authority)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server
 
 
 def read(path):
@@ -227,9 +270,12 @@ class ReleaseTest(unittest.TestCase):
         # Its agent, started by the first signature, would outlive the test.
         cls.addClassCleanup(subprocess.run, ["gpgconf", "--homedir", cls.gpg_home, "--kill",
                                              "all"])
+        timestamps = serve_timestamps(keys)
+        cls.addClassCleanup(timestamps.shutdown)
         cls.signed = build_release(
             cls.source, cls.commit, cls.work.name, SIGNED_FOLDER, *BUILDS[0][1:],
-            options=["--sign-pkcs12", pkcs12, "--gpg-key", GPG_USER],
+            options=["--sign-pkcs12", pkcs12, "--gpg-key", GPG_USER, "--timestamp-url",
+                     "http://127.0.0.1:%d/" % timestamps.server_address[1]],
             variables={"VELMORAN_SIGN_PASSWORD": SIGN_PASSWORD, "GNUPGHOME": cls.gpg_home})
 
     @classmethod
@@ -309,13 +355,15 @@ class ReleaseTest(unittest.TestCase):
             return path
 
         def verify(program):
-            return subprocess.run(["osslsigncode", "verify", "-CAfile", self.authority, "-in",
+            return subprocess.run(["osslsigncode", "verify", "-CAfile", self.authority,
+                                   "-TSA-CAfile", self.authority, "-in",
                                    write("checked.exe", program)], capture_output=True, text=True)
 
         run = verify(signed)
         self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
         self.assertIn("Message digest algorithm  : SHA256\n", run.stdout)
         self.assertIn(f"Text description: {DESCRIPTION}\n", run.stdout)
+        self.assertIn("Timestamp Server Signature verification: ok\n", run.stdout)
         # A byte of the code, and one of the description that the signature repeats.
         for offset in (len(signed) // 4, signed.find(DESCRIPTION.encode("utf-16-le"))):
             with self.subTest(offset=hex(offset)):
