@@ -101,8 +101,8 @@ else
     program="$shipped/launcher/Velmoran.exe"
     signed="$shipped/signed/Velmoran.exe"
     mkdir -p "$shipped/signed"
-    signing=(-pkcs12 "$pkcs12" -h sha256
-             -n "$(python3 packaging/version_resource.py "$program" FileDescription)")
+    description=$(python3 packaging/version_resource.py "$program" FileDescription)
+    signing=(-pkcs12 "$pkcs12" -h sha256 -n "$description")
     if [ -n "$timestamp_url" ]; then
         signing+=(-ts "$timestamp_url")
     fi
