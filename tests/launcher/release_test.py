@@ -6,9 +6,9 @@ path), are checked out under different umasks, with their files dated a day apar
 built one after the other in different time zones and locales. Both are given the same version
 tag, which the release's file names, version resource and package version must carry, and both
 must be dated with the commit's time. A third clone is released signed, with a throwaway
-certificate authority's code-signing certificate and a throwaway gpg key: its program must
-verify against that authority and be the unsigned program once the signature is removed, and
-its sums, RPM and manifests must be signed or follow the signed zip. A table then holds the
+certificate authority's code-signing certificate, a local timestamp authority and a throwaway
+gpg key: its program must verify against that authority and be the unsigned program once the
+signature is removed, and its sums, RPM and manifests must be signed or follow the signed zip. A table then holds the
 version and date that tags, SOURCE_DATE_EPOCH and the place of the source give, configured in
 scratch projects."""
 import difflib
