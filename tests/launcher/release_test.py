@@ -1,16 +1,16 @@
 #!/usr/bin/env python3
 """release_test.py SOURCE: builds the release of SOURCE's commit twice, as two people would who
-clone it, and expects the same bytes: the Windows zip, the Linux packages (.deb and RPM) and
-the Scoop and winget manifests. The clones lie in different folders (one with a blank in its
-path), are checked out under different umasks, with their files dated a day apart, and are
-built one after the other in different time zones and locales. Both are given the same version
-tag, which the release's file names, version resource and package version must carry, and both
-must be dated with the commit's time. A third clone is released signed, with a throwaway
-certificate authority's code-signing certificate, a local timestamp authority and a throwaway
-gpg key: its program must verify against that authority and be the unsigned program once the
-signature is removed, and its sums, RPM and manifests must be signed or follow the signed zip. A table then holds the
-version and date that tags, SOURCE_DATE_EPOCH and the place of the source give, configured in
-scratch projects."""
+clone it, and expects the same bytes: the Windows zip, the Linux packages (.deb and RPM) and the
+Scoop and winget manifests. The clones lie in different folders (one with a blank in its path),
+are checked out under different umasks, with their files dated a day apart, and are built one
+after the other in different time zones and locales. Both are given the same version tag, which
+the release's file names, version resource and package version must carry, and both must be
+dated with the commit's time. A third clone is released signed, with a throwaway certificate
+authority's code-signing certificate, a local timestamp authority and a throwaway gpg key: its
+program must verify against that authority and be the unsigned program once the signature is
+removed, and its sums, RPM and manifests must be signed or follow the signed zip. A table then
+holds the version and date that tags, SOURCE_DATE_EPOCH and the place of the source give,
+configured in scratch projects."""
 import difflib
 import gzip
 import hashlib
