@@ -271,6 +271,7 @@ class ReleaseTest(unittest.TestCase):
         cls.addClassCleanup(subprocess.run, ["gpgconf", "--homedir", cls.gpg_home, "--kill",
                                              "all"])
         timestamps = serve_timestamps(keys)
+        cls.addClassCleanup(timestamps.server_close)
         cls.addClassCleanup(timestamps.shutdown)
         cls.signed = build_release(
             cls.source, cls.commit, cls.work.name, SIGNED_FOLDER, *BUILDS[0][1:],
