@@ -18,3 +18,15 @@ add_custom_command(
     DEPENDS Velmoran ${readMe} ${zipWriter}
     VERBATIM)
 add_custom_target(release DEPENDS ${zip})
+
+# The signed release: the same zip around the signed copy of the program that release.sh puts
+# into signed/, so that it differs from the unsigned zip in the program's signature alone.
+set(signedFolder ${CMAKE_BINARY_DIR}/signed)
+get_filename_component(zipName ${zip} NAME)
+add_custom_command(
+    OUTPUT ${signedFolder}/${zipName}
+    COMMAND ${Python3_EXECUTABLE} ${zipWriter} ${signedFolder}/${zipName}
+            ${VELMORAN_SOURCE_DATE_EPOCH} ${signedFolder}/Velmoran.exe ${readMe}
+    DEPENDS ${signedFolder}/Velmoran.exe ${readMe} ${zipWriter}
+    VERBATIM)
+add_custom_target(signed_release DEPENDS ${signedFolder}/${zipName})

@@ -11,6 +11,7 @@ packages=(
     pkg-config libsystemd-dev systemd dbus python3-dbusmock libx11-6 libxext6 libxss1 dpkg-dev file
     man-db git
     rpm desktop-file-utils python3-yaml
+    osslsigncode gnupg openssl
     debootstrap qemu-system-x86 e2fsprogs
 )
 

@@ -1,15 +1,20 @@
 #!/usr/bin/env python3
 """release_test.py SOURCE: builds the release of SOURCE's commit twice, as two people would who
-clone it, and expects the same bytes: the Windows zip, the Linux packages (.deb and RPM) and
-the Scoop and winget manifests. The clones lie in different folders (one with a blank in its
-path), are checked out under different umasks, with their files dated a day apart, and are
-built one after the other in different time zones and locales. Both are given the same version
-tag, which the release's file names, version resource and package version must carry, and both
-must be dated with the commit's time. A table then holds the version and date that tags,
-SOURCE_DATE_EPOCH and the place of the source give, configured in scratch projects."""
+clone it, and expects the same bytes: the Windows zip, the Linux packages (.deb and RPM) and the
+Scoop and winget manifests. The clones lie in different folders (one with a blank in its path),
+are checked out under different umasks, with their files dated a day apart, and are built one
+after the other in different time zones and locales. Both are given the same version tag, which
+the release's file names, version resource and package version must carry, and both must be
+dated with the commit's time. A third clone is released signed, with a throwaway certificate
+authority's code-signing certificate, a local timestamp authority and a throwaway gpg key: its
+program must verify against that authority and be the unsigned program once the signature is
+removed, and its sums, RPM and manifests must be signed or follow the signed zip. A table then
+holds the version and date that tags, SOURCE_DATE_EPOCH and the place of the source give,
+configured in scratch projects."""
 import difflib
 import gzip
 import hashlib
+import http.server
 import io
 import json
 import os
@@ -19,6 +24,7 @@ import subprocess
 import sys
 import tarfile
 import tempfile
+import threading
 import time
 import unittest
 import zipfile
@@ -41,6 +47,12 @@ SCOOP_NAME = "velmoran.json"
 WINGET_NAMES = ["Velmoran.Velmoran.yaml", "Velmoran.Velmoran.installer.yaml",
                 "Velmoran.Velmoran.locale.en-US.yaml"]
 FIXED_FILE_INFO_SIGNATURE = 0xFEEF04BD
+# The program's description in its version resource, which its signature must repeat.
+DESCRIPTION = "Velmoran power and workstation actions"
+# A blank in each, so that neither is split on its way through the scripts.
+SIGN_PASSWORD = "throwaway password"
+GPG_USER = "Velmoran Test <test@example.invalid>"
+SIGNED_FOLDER = "signed with blank/Velmoran"
 
 # folder, umask, file dates shifted by, TZ, LC_ALL
 BUILDS = [
@@ -54,7 +66,8 @@ def git(folder, *args, umask=0o022):
                           capture_output=True, text=True).stdout.strip()
 
 
-def build_release(source, commit, root, folder, umask, shift, zone, locale):
+def build_release(source, commit, root, folder, umask, shift, zone, locale, options=(),
+                  variables=None):
     clone = os.path.join(root, folder)
     os.makedirs(os.path.dirname(clone), exist_ok=True)
     subprocess.run(["git", "clone", "--quiet", "--no-tags", "--no-checkout", source, clone],
@@ -67,13 +80,83 @@ def build_release(source, commit, root, folder, umask, shift, zone, locale):
             info = os.lstat(path)
             os.utime(path, (info.st_atime + shift, info.st_mtime + shift), follow_symlinks=False)
     env = {key: value for key, value in os.environ.items() if key != "SOURCE_DATE_EPOCH"}
-    env.update(TZ=zone, LC_ALL=locale)
+    env.update(TZ=zone, LC_ALL=locale, **(variables or {}))
     run = subprocess.run([os.path.join(clone, "scripts", "release.sh"), "--publish-url",
-                          PUBLISH_URL], env=env, umask=umask,
+                          PUBLISH_URL, *options], env=env, umask=umask,
                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
     if run.returncode != 0:
         raise AssertionError(f"release.sh in {clone} failed:\n{run.stdout[-4000:]}")
     return os.path.join(clone, "build", "release")
+
+
+TIMESTAMP_AUTHORITY = """[tsa]
+default_tsa = authority
+[authority]
+serial = tsa.serial
+signer_cert = tsa.crt
+signer_key = tsa.key
+signer_digest = sha256
+default_policy = 1.2.3.4.1
+digests = sha256
+ess_cert_id_alg = sha256
+"""
+
+
+def make_keys(folder):
+    """A throwaway certificate authority with a code-signing and a timestamping certificate
+    below it, the first with its key in a PKCS#12 file under SIGN_PASSWORD, and a gpg home
+    holding a throwaway key without passphrase for GPG_USER: (authority, PKCS#12 file, gpg
+    home)."""
+    def openssl(*args):
+        subprocess.run(["openssl", *args], check=True, cwd=folder, capture_output=True,
+                       env=dict(os.environ, VELMORAN_SIGN_PASSWORD=SIGN_PASSWORD))
+
+    openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", "ca.key", "-out",
+            "ca.crt", "-days", "2", "-subj", "/CN=Velmoran Test CA",
+            "-addext", "basicConstraints=critical,CA:TRUE",
+            "-addext", "keyUsage=critical,keyCertSign")
+    for name, usage in (("signer", "codeSigning"), ("tsa", "critical,timeStamping")):
+        openssl("req", "-newkey", "rsa:2048", "-nodes", "-keyout", f"{name}.key", "-out",
+                f"{name}.csr", "-subj", f"/CN=Velmoran Test {name}")
+        with open(os.path.join(folder, f"{name}.ext"), "w") as f:
+            f.write("basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\n"
+                    f"extendedKeyUsage={usage}\n")
+        openssl("x509", "-req", "-in", f"{name}.csr", "-CA", "ca.crt", "-CAkey", "ca.key",
+                "-CAcreateserial", "-days", "2", "-extfile", f"{name}.ext", "-out",
+                f"{name}.crt")
+    with open(os.path.join(folder, "tsa.cnf"), "w") as f:
+        f.write(TIMESTAMP_AUTHORITY)
+    openssl("pkcs12", "-export", "-inkey", "signer.key", "-in", "signer.crt", "-out",
+            "signer.p12", "-passout", "env:VELMORAN_SIGN_PASSWORD")
+    home = os.path.join(folder, "gnupg")
+    os.mkdir(home, 0o700)
+    subprocess.run(["gpg", "--homedir", home, "--batch", "--passphrase", "",
+                    "--quick-generate-key", GPG_USER, "rsa2048", "sign", "1d"],
+                   check=True, capture_output=True)
+    return os.path.join(folder, "ca.crt"), os.path.join(folder, "signer.p12"), home
+
+
+def serve_timestamps(folder):
+    """An RFC 3161 timestamp authority on a free local port, answering with openssl ts and
+    make_keys's timestamping certificate in folder: the running server."""
+    class Authority(http.server.BaseHTTPRequestHandler):
+        def do_POST(self):
+            query = self.rfile.read(int(self.headers["Content-Length"]))
+            reply = subprocess.run(["openssl", "ts", "-reply", "-config", "tsa.cnf",
+                                    "-queryfile", "/dev/stdin", "-out", "/dev/stdout"],
+                                   cwd=folder, input=query, capture_output=True).stdout
+            self.send_response(200 if reply else 500)
+            self.send_header("Content-Type", "application/timestamp-reply")
+            self.send_header("Content-Length", str(len(reply)))
+            self.end_headers()
+            self.wfile.write(reply)
+
+        def log_message(self, *_):
+            pass
+
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Authority)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server
 
 
 def read(path):
@@ -181,6 +264,20 @@ class ReleaseTest(unittest.TestCase):
         cls.work = tempfile.TemporaryDirectory(prefix="velmoran-release.")
         cls.releases = [build_release(cls.source, cls.commit, cls.work.name, *build)
                         for build in BUILDS]
+        keys = os.path.join(cls.work.name, "keys")
+        os.mkdir(keys)
+        cls.authority, pkcs12, cls.gpg_home = make_keys(keys)
+        # Its agent, started by the first signature, would outlive the test.
+        cls.addClassCleanup(subprocess.run, ["gpgconf", "--homedir", cls.gpg_home, "--kill",
+                                             "all"])
+        timestamps = serve_timestamps(keys)
+        cls.addClassCleanup(timestamps.server_close)
+        cls.addClassCleanup(timestamps.shutdown)
+        cls.signed = build_release(
+            cls.source, cls.commit, cls.work.name, SIGNED_FOLDER, *BUILDS[0][1:],
+            options=["--sign-pkcs12", pkcs12, "--gpg-key", GPG_USER, "--timestamp-url",
+                     "http://127.0.0.1:%d/" % timestamps.server_address[1]],
+            variables={"VELMORAN_SIGN_PASSWORD": SIGN_PASSWORD, "GNUPGHOME": cls.gpg_home})
 
     @classmethod
     def tearDownClass(cls):
@@ -198,17 +295,22 @@ class ReleaseTest(unittest.TestCase):
                          read(os.path.join(self.releases[1], "SHA256SUMS")))
 
     def test_sums_list_every_release_file(self):
-        release = self.releases[0]
-        listed = {}
-        for line in read(os.path.join(release, "SHA256SUMS")).decode("ascii").splitlines():
-            digest, name = line.split("  ", 1)
-            listed[name] = digest
-        files = sorted(name for name in os.listdir(release)
-                       if os.path.isfile(os.path.join(release, name)) and name != "SHA256SUMS")
-        self.assertEqual(sorted(listed), files)
-        self.assertEqual(files, sorted([ZIP_NAME, DEB_NAME, RPM_NAME, SCOOP_NAME] + WINGET_NAMES))
-        for name, digest in listed.items():
-            self.assertEqual(hashlib.sha256(read(os.path.join(release, name))).hexdigest(), digest)
+        # The signed release lists its signed files, and its signature of the sums beside them.
+        for release, sums in ((self.releases[0], ["SHA256SUMS"]),
+                              (self.signed, ["SHA256SUMS", "SHA256SUMS.asc"])):
+            with self.subTest(release):
+                listed = {}
+                for line in read(os.path.join(release, "SHA256SUMS")).decode().splitlines():
+                    digest, name = line.split("  ", 1)
+                    listed[name] = digest
+                files = sorted(name for name in os.listdir(release)
+                               if os.path.isfile(os.path.join(release, name)))
+                self.assertEqual(sorted([*listed, *sums]), files)
+                self.assertEqual(sorted(listed), sorted([ZIP_NAME, DEB_NAME, RPM_NAME,
+                                                         SCOOP_NAME] + WINGET_NAMES))
+                for name, digest in listed.items():
+                    self.assertEqual(hashlib.sha256(read(os.path.join(release, name)))
+                                     .hexdigest(), digest, name)
 
     def test_release_carries_the_tag_and_the_commit_time(self):
         with zipfile.ZipFile(os.path.join(self.releases[0], ZIP_NAME)) as archive:
@@ -227,13 +329,91 @@ class ReleaseTest(unittest.TestCase):
         for high, low in ((file_ms, file_ls), (product_ms, product_ls)):
             self.assertEqual((high >> 16, high & 0xFFFF, low >> 16, low & 0xFFFF),
                              VERSION_NUMBERS)
-        for key in ("FileVersion", "ProductVersion"):
+        for key, expected in (("FileVersion", VERSION), ("ProductVersion", VERSION),
+                              ("FileDescription", DESCRIPTION)):
             # The key, its padding to four bytes, then the value.
             text = f"{key}\0".encode("utf-16-le")
             start = program.find(text)
             self.assertGreater(start, 0, key)
-            value = program.find(f"{VERSION}\0".encode("utf-16-le"), start + len(text))
+            value = program.find(f"{expected}\0".encode("utf-16-le"), start + len(text))
             self.assertIn(value - (start + len(text)), (0, 2), key)
+
+    def test_signed_program_verifies_and_without_its_signature_is_the_unsigned_one(self):
+        with zipfile.ZipFile(os.path.join(self.releases[0], ZIP_NAME)) as one, \
+                zipfile.ZipFile(os.path.join(self.signed, ZIP_NAME)) as two:
+            # The zips differ in the program's bytes alone: not in names, order, dates or modes.
+            self.assertEqual(
+                *([(entry.filename, entry.date_time, entry.external_attr)
+                   for entry in archive.infolist()] for archive in (one, two)))
+            self.assertEqual(one.read(ENTRIES[1]), two.read(ENTRIES[1]))
+            unsigned, signed = one.read(ENTRIES[0]), two.read(ENTRIES[0])
+        folder = tempfile.mkdtemp(dir=self.work.name)
+
+        def write(name, data):
+            path = os.path.join(folder, name)
+            with open(path, "wb") as f:
+                f.write(data)
+            return path
+
+        def verify(program):
+            return subprocess.run(["osslsigncode", "verify", "-CAfile", self.authority,
+                                   "-TSA-CAfile", self.authority, "-in",
+                                   write("checked.exe", program)], capture_output=True, text=True)
+
+        run = verify(signed)
+        self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
+        self.assertIn("Message digest algorithm  : SHA256\n", run.stdout)
+        self.assertIn(f"Text description: {DESCRIPTION}\n", run.stdout)
+        self.assertIn("Timestamp Server Signature verification: ok\n", run.stdout)
+        # A byte of the code, and one of the description that the signature repeats.
+        for offset in (len(signed) // 4, signed.find(DESCRIPTION.encode("utf-16-le"))):
+            with self.subTest(offset=hex(offset)):
+                changed = bytearray(signed)
+                changed[offset] ^= 1
+                self.assertNotEqual(verify(bytes(changed)).returncode, 0)
+        stripped = os.path.join(folder, "stripped.exe")
+        subprocess.run(["osslsigncode", "remove-signature", "-in", write("signed.exe", signed),
+                        "-out", stripped], check=True, capture_output=True)
+        self.assertTrue(read(stripped) == unsigned, "the signature removed, not the unsigned bytes")
+
+    def test_signed_release_signs_sums_and_rpm_and_its_manifests_name_the_signed_zip(self):
+        sums = os.path.join(self.signed, "SHA256SUMS")
+        changed = os.path.join(self.work.name, "SHA256SUMS")
+        with open(changed, "wb") as f:
+            f.write(bytes([read(sums)[0] ^ 1]) + read(sums)[1:])
+        for listing, good in ((sums, True), (changed, False)):
+            with self.subTest(listing):
+                run = subprocess.run(["gpg", "--homedir", self.gpg_home, "--batch", "--verify",
+                                      sums + ".asc", listing], capture_output=True, text=True)
+                self.assertEqual(run.returncode == 0, good, run.stderr)
+
+        database = tempfile.mkdtemp(dir=self.work.name)
+        key = os.path.join(database, "key.asc")
+        with open(key, "wb") as f:
+            f.write(subprocess.run(["gpg", "--homedir", self.gpg_home, "--armor", "--export",
+                                    GPG_USER], check=True, capture_output=True).stdout)
+        subprocess.run(["rpmkeys", "--dbpath", database, "--import", key], check=True)
+        # Digests alone would pass as well: a signature by the imported key is demanded.
+        for release, good in ((self.signed, True), (self.releases[0], False)):
+            with self.subTest(release):
+                run = subprocess.run(["rpmkeys", "--dbpath", database, "--define",
+                                      "_pkgverify_level signature", "--checksig",
+                                      os.path.join(release, RPM_NAME)],
+                                     capture_output=True, text=True)
+                self.assertEqual(run.returncode == 0, good, run.stdout + run.stderr)
+        # Signing adds a signature and nothing else: the header that covers the files stays.
+        self.assertEqual(*(subprocess.run(["rpm", "-qp", "--qf", "%{SHA256HEADER}",
+                                           os.path.join(release, RPM_NAME)], check=True,
+                                          capture_output=True, text=True).stdout
+                           for release in (self.signed, self.releases[0])))
+        self.assertTrue(read(os.path.join(self.signed, DEB_NAME)) ==
+                        read(os.path.join(self.releases[0], DEB_NAME)), "the .deb changed")
+
+        digest = hashlib.sha256(read(os.path.join(self.signed, ZIP_NAME))).hexdigest()
+        with open(os.path.join(self.signed, SCOOP_NAME)) as f:
+            self.assertEqual(json.load(f)["hash"], digest)
+        installer = yaml.safe_load(read(os.path.join(self.signed, WINGET_NAMES[1])))
+        self.assertEqual(installer["Installers"][0]["InstallerSha256"].lower(), digest)
 
     def test_package_carries_the_version_and_the_commit_time(self):
         members = ar_members(os.path.join(self.releases[0], DEB_NAME))
