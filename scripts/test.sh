@@ -82,14 +82,14 @@ fi
 # The Debian package and the RPM from the native build, each installed into a throwaway root
 # and run there.
 packages() {
-    build native-program
+    cmake --preset native >/dev/null
+    cmake --build --preset native-program
     rm -f build/native/velmoran_*.deb build/native/velmoran-*.rpm
     cpack --preset native >/dev/null
     /usr/bin/python3 tests/desktop/package_test.py build/native/velmoran_*.deb \
         build/native/velmoran-*.rpm
 }
 if runs packages; then
-    cmake --preset native >/dev/null
     timed "packages" packages
 fi
 
