@@ -441,7 +441,9 @@ TEST(linux_x11_display_test, displays_go_off_through_dpms_only_where_the_server_
         FakeX11::extension = row.extension;
         FakeX11::capable = row.capable;
         std::string reason;
-        EXPECT_EQ(Linux::ForceDisplaysOff(FakeX11::Calls(), true, reason), row.done);
+        EXPECT_EQ(Linux::ForceDisplaysOff(
+                      FakeX11::Calls(), [] { return true; }, reason),
+                  row.done);
         EXPECT_EQ(FakeX11::calls, row.calls);
         EXPECT_EQ(reason, row.reason);
     }
@@ -472,7 +474,8 @@ TEST(linux_x11_display_test, the_screen_saver_starts_and_idle_time_is_read_where
     EXPECT_FALSE(Linux::IdleMilliseconds(missing, idle));
     EXPECT_FALSE(Linux::ActivateScreenSaver(missing, reason));
     EXPECT_EQ(reason, "no X11 library");
-    EXPECT_FALSE(Linux::ForceDisplaysOff(missing, true, reason));
+    EXPECT_FALSE(Linux::ForceDisplaysOff(
+        missing, [] { return true; }, reason));
     EXPECT_EQ(reason, "no X11 library");
 }
 

@@ -44,8 +44,13 @@ Bool PostMessageA(Handle window, std::uint32_t message, std::uintptr_t wParam,
     if (wParam == ScMonitorPower && lParam == MonitorOff) {
         // The launcher waited for quiet input where the desktop tells the idle time.
         auto throughX11 = [](const X11Calls& calls, std::string& reason) {
-            std::uint64_t idle = 0;
-            return ForceDisplaysOff(calls, !DesktopIdleMilliseconds(idle), reason);
+            return ForceDisplaysOff(
+                calls,
+                [] {
+                    std::uint64_t idle = 0;
+                    return !DesktopIdleMilliseconds(idle);
+                },
+                reason);
         };
         return Broadcast("displays off", throughX11,
                          BusRequest(KdePowerShortcuts("invokeShortcut"), "s", "Turn Off Screen"),

@@ -70,7 +70,7 @@ X11Library::~X11Library() {
     }
 }
 
-bool ForceDisplaysOff(const X11Calls& calls, bool keyMayBeDown, std::string& reason) {
+bool ForceDisplaysOff(const X11Calls& calls, bool (*keyMayBeDown)(), std::string& reason) {
     OpenDisplay open(calls);
     if (open.display == nullptr) {
         reason = calls.openDisplay != nullptr ? "no X display" : "no X11 library";
@@ -85,7 +85,7 @@ bool ForceDisplaysOff(const X11Calls& calls, bool keyMayBeDown, std::string& rea
         reason = "the X display has no DPMS extension";
         return false;
     }
-    if (keyMayBeDown) {
+    if (keyMayBeDown()) {
         std::this_thread::sleep_for(KeyReleaseDelay);
     }
     calls.dpmsForceLevel(open.display, DpmsModeOff);

@@ -56,9 +56,10 @@ class X11Library {
 };
 
 // Turns the displays off through DPMS; false with the reason when the display or the
-// extension is missing. keyMayBeDown where the launcher could not wait for quiet input: then
-// this waits a fixed moment for the key's release first.
-bool ForceDisplaysOff(const X11Calls& calls, bool keyMayBeDown, std::string& reason);
+// extension is missing. Where keyMayBeDown() (asked only once the display can go off), the
+// launcher could not wait for quiet input, and this waits a fixed moment for the key's release
+// first.
+bool ForceDisplaysOff(const X11Calls& calls, bool (*keyMayBeDown)(), std::string& reason);
 // Starts the core screen saver; false with the reason when there is no display.
 bool ActivateScreenSaver(const X11Calls& calls, std::string& reason);
 // The time since the last input on the display; false when there is no display or extension.
