@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/linux/desktop/x11_display.h"
@@ -342,12 +344,28 @@ TEST(linux_shell_launch_test, the_wide_call_opens_the_same_file) {
 }
 
 // X11 calls that write themselves down, for the branches a virtual X server cannot show:
-// it has no DPMS extension.
+// it has no DPMS extension. xscreensaver, where it runs, is a window among two children of the
+// root, with its status on the root window, as it keeps them.
 struct FakeX11 {
     static inline std::vector<std::string> calls;
     static inline bool hasDisplay = true;
     static inline int extension = 1;
     static inline int capable = 1;
+    static inline int serverSaver = 0;
+    static inline bool xscreensaver = false;
+    static inline bool xscreensaverObeys = true;
+    static inline long xscreensaverStatus = 0;
+
+    enum Atom : unsigned long { Version = 101, Status, Request, Activate, Blank, Lock };
+    static constexpr unsigned long Root = 0x42;
+    static constexpr unsigned long SaverWindow = 0x52;
+
+    template <typename Unit>
+    static unsigned char* Copy(std::initializer_list<Unit> units) {
+        auto* copy = static_cast<Unit*>(std::malloc(units.size() * sizeof(Unit)));
+        std::copy(units.begin(), units.end(), copy);
+        return reinterpret_cast<unsigned char*>(copy);
+    }
 
     static Linux::X11Display* Display() {
         static int display;
@@ -365,6 +383,7 @@ struct FakeX11 {
             },
             [](Linux::X11Display*, int mode) {
                 calls.push_back("screen saver " + std::to_string(mode));
+                serverSaver = mode;
                 return 1;
             },
             [](Linux::X11Display*) {
@@ -385,7 +404,7 @@ struct FakeX11 {
             },
             [](Linux::X11Display*) {
                 calls.push_back("root");
-                return 0x42ul;
+                return Root;
             },
             [](Linux::X11Display*, int*, int*) {
                 calls.push_back("query screen saver");
@@ -394,7 +413,66 @@ struct FakeX11 {
             [](Linux::X11Display*, unsigned long drawable, Linux::X11ScreenSaverInfo* info) {
                 calls.push_back("idle of " + std::to_string(drawable));
                 info->idle = 1234;
+                info->state = serverSaver;
                 return 1;
+            },
+            [](Linux::X11Display*, const char* name, int onlyIfExists) {
+                const std::string names[] = {"_SCREENSAVER_VERSION",
+                                             "_SCREENSAVER_STATUS",
+                                             "SCREENSAVER",
+                                             "ACTIVATE",
+                                             "BLANK",
+                                             "LOCK"};
+                auto found = std::find(std::begin(names), std::end(names), name);
+                if (found == std::end(names) || (onlyIfExists != 0 && !xscreensaver)) {
+                    return 0ul;
+                }
+                return Version + static_cast<unsigned long>(found - std::begin(names));
+            },
+            [](Linux::X11Display*, unsigned long window, unsigned long*, unsigned long*,
+               unsigned long** children, unsigned int* count) {
+                *children = reinterpret_cast<unsigned long*>(Copy({0x51ul, SaverWindow}));
+                *count = window == Root ? 2 : 0;
+                return 1;
+            },
+            [](Linux::X11Display*, unsigned long window, unsigned long property, long, long, int,
+               unsigned long, unsigned long* type, int* format, unsigned long* items,
+               unsigned long* after, unsigned char** value) {
+                *type = 0;
+                *format = 0;
+                *items = 0;
+                *after = 0;
+                *value = nullptr;
+                if (xscreensaver && window == SaverWindow && property == Version) {
+                    *type = 31;
+                    *format = 8;
+                    *items = 4;
+                    *value = Copy({'6', '.', '0', '6'});
+                } else if (xscreensaver && window == Root && property == Status) {
+                    *type = 19;
+                    *format = 32;
+                    *items = 3;
+                    *value = Copy({xscreensaverStatus, 0l, 0l});
+                }
+                return 0;
+            },
+            [](void* data) {
+                std::free(data);
+                return 1;
+            },
+            [](Linux::X11Display*, unsigned long window, int, long,
+               Linux::X11ClientMessage* event) {
+                calls.push_back("send " + std::to_string(event->messageType) + " " +
+                                std::to_string(event->data[0]) + " to " + std::to_string(window));
+                if (xscreensaverObeys) {
+                    xscreensaverStatus = Blank;
+                }
+                return 1;
+            },
+            [](Linux::X11Display*, int) { return 1; },
+            [](Linux::X11ErrorHandler handler) {
+                static Linux::X11ErrorHandler installed = nullptr;
+                return std::exchange(installed, handler);
             },
         };
     }
@@ -449,19 +527,77 @@ TEST(linux_x11_display_test, displays_go_off_through_dpms_only_where_the_server_
     }
 }
 
-TEST(linux_x11_display_test, the_screen_saver_starts_and_idle_time_is_read_where_there_is_one) {
+TEST(linux_x11_display_test, the_screen_saver_counts_as_started_only_once_it_says_so) {
+    struct Row {
+        const char* name;
+        bool xscreensaver;
+        bool obeys;
+        int extension;
+        bool done;
+        std::string sent;
+        int serverSaver;
+        std::string reason;
+    };
+    const std::string activate = "send " + std::to_string(FakeX11::Request) + " " +
+                                 std::to_string(FakeX11::Activate) + " to " +
+                                 std::to_string(FakeX11::SaverWindow);
+    const Row rows[] = {
+        {"the X server's own", false, true, 1, true, "", 1, ""},
+        {"xscreensaver, never the server's", true, true, 1, true, activate, 0, ""},
+        {"xscreensaver that stays idle", true, false, 1, false, activate, 0,
+         "xscreensaver did not report that it started"},
+        {"no screen saver extension", false, true, 0, false, "", 0,
+         "the X display cannot tell whether its screen saver runs"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        FakeX11::calls.clear();
+        FakeX11::hasDisplay = true;
+        FakeX11::extension = row.extension;
+        FakeX11::serverSaver = 0;
+        FakeX11::xscreensaver = row.xscreensaver;
+        FakeX11::xscreensaverObeys = row.obeys;
+        FakeX11::xscreensaverStatus = 0;
+        std::string reason;
+        EXPECT_EQ(Linux::ActivateScreenSaver(FakeX11::Calls(), reason), row.done);
+        EXPECT_EQ(reason, row.reason);
+        EXPECT_EQ(FakeX11::serverSaver, row.serverSaver);
+        auto sent = std::find_if(FakeX11::calls.begin(), FakeX11::calls.end(),
+                                 [](const std::string& call) { return call.find("send") == 0; });
+        EXPECT_EQ(sent == FakeX11::calls.end() ? "" : *sent, row.sent);
+        EXPECT_EQ(FakeX11::calls.back(), "close");
+    }
+    FakeX11::xscreensaver = false;
+    FakeX11::extension = 1;
+}
+
+TEST(linux_x11_display_test,
+     xscreensaver_is_read_from_its_status_and_idle_time_where_there_is_one) {
     FakeX11::calls.clear();
     FakeX11::hasDisplay = true;
-    // Set here, not left from another test: this one turns the extension off below.
     FakeX11::extension = 1;
+    const std::pair<long, Linux::XscreensaverState> states[] = {
+        {0, Linux::XscreensaverState::Idle},
+        {FakeX11::Blank, Linux::XscreensaverState::Blanked},
+        {FakeX11::Lock, Linux::XscreensaverState::Locked},
+    };
+    Linux::X11Calls calls = FakeX11::Calls();
+    {
+        Linux::X11Connection connection(calls);
+        FakeX11::xscreensaver = false;
+        EXPECT_EQ(Linux::ReadXscreensaverState(connection), Linux::XscreensaverState::NotRunning);
+        FakeX11::xscreensaver = true;
+        for (const auto& [status, state] : states) {
+            FakeX11::xscreensaverStatus = status;
+            EXPECT_EQ(Linux::ReadXscreensaverState(connection), state);
+        }
+        FakeX11::xscreensaver = false;
+    }
     std::string reason;
-    EXPECT_TRUE(Linux::ActivateScreenSaver(FakeX11::Calls(), reason));
-    EXPECT_EQ(FakeX11::calls,
-              (std::vector<std::string>{"open", "screen saver 1", "flush", "close"}));
 
     std::uint64_t idle = 0;
     FakeX11::calls.clear();
-    EXPECT_TRUE(Linux::IdleMilliseconds(FakeX11::Calls(), idle));
+    EXPECT_TRUE(Linux::IdleMilliseconds(calls, idle));
     EXPECT_EQ(idle, 1234u);
     EXPECT_EQ(FakeX11::calls, (std::vector<std::string>{"open", "query screen saver", "root",
                                                         "idle of 66", "close"}));

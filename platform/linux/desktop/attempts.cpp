@@ -13,9 +13,13 @@ void Attempts::Note(const char* service, const BusOutcome& outcome) {
                                               : "no " + std::string(service));
         return;
     }
+    NoteRefusal(std::string(service) + " refused: " + outcome.errorName + ": " +
+                outcome.errorMessage);
+}
+
+void Attempts::NoteRefusal(const std::string& why) {
     if (refusal.empty()) {
-        refusal =
-            std::string(service) + " refused: " + outcome.errorName + ": " + outcome.errorMessage;
+        refusal = why;
     }
 }
 
@@ -26,7 +30,10 @@ void Attempts::NoteMissing(const std::string& why) {
 }
 
 bool Attempts::Refuse() const {
-    const std::string& reason = refusal.empty() ? missing : refusal;
+    return Refuse(refusal.empty() ? missing : refusal);
+}
+
+bool Attempts::Refuse(const std::string& reason) const {
     std::fprintf(stderr, "velmoran: %s: %s\n", action.c_str(), reason.c_str());
     std::fflush(stderr);
     return false;

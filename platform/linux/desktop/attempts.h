@@ -29,12 +29,20 @@ struct BusRequest {
 // stand-in that was refused has said why.
 void SayWhySleepWasRefused(bool hibernate);
 
+// A screen saver service that only takes inhibitions, as gnome-settings-daemon's and
+// xscreensaver's stand-ins for the common interface do: it is as good as absent.
+inline bool OnlyInhibits(const BusOutcome& outcome) {
+    return outcome.Is(SD_BUS_ERROR_UNKNOWN_METHOD) || outcome.Is(SD_BUS_ERROR_NOT_SUPPORTED);
+}
+
 // The ways tried for one action, in turn, and why each did not do it.
 class Attempts {
   public:
     explicit Attempts(std::string action) : action(std::move(action)) {}
 
     void NoteMissing(const std::string& why);
+    // A way that answered but did not do the action; the first one noted is reported.
+    void NoteRefusal(const std::string& why);
     // Notes the outcome of one way; true when it did the action. A service that refused
     // outranks one that is not there; the first refusal is reported.
     bool Tried(const char* service, const BusOutcome& outcome) {
@@ -48,6 +56,8 @@ class Attempts {
     }
     // Writes the line; always false, so that a stand-in can return it as its failure.
     bool Refuse() const;
+    // The same with a reason of the caller's, which outranks the ways' own.
+    bool Refuse(const std::string& reason) const;
 
   private:
     void Note(const char* service, const BusOutcome& outcome);

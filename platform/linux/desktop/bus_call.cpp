@@ -87,17 +87,42 @@ BusOutcome Call(const BusConnection& connection, BusMessage call, BusWait wait, 
 
 namespace {
 
-// A look-up without arguments; read takes the answer out of the reply while it lives.
+// A look-up; read takes the answer out of the reply while it lives. An empty call (one that
+// could not be built) is reported as such.
 template <typename Read>
-BusOutcome Ask(const BusConnection& connection, const BusMethod& method, Read read) {
+BusOutcome Ask(const BusConnection& connection, BusMessage call, const char* member, Read read) {
     BusMessage reply;
-    BusOutcome outcome =
-        Call(connection, NewCall(connection, method, BusWait::LookUp), BusWait::LookUp, &reply);
+    BusOutcome outcome = Call(connection, std::move(call), BusWait::LookUp, &reply);
     // Released however the reading ends, a throwing copy of the answer included.
     if (outcome.done && !read(reply.Get())) {
-        outcome = Failed("", std::string("no answer of the expected type from ") + method.member);
+        outcome = Failed("", std::string("no answer of the expected type from ") + member);
     }
     return outcome;
+}
+
+template <typename Read>
+BusOutcome Ask(const BusConnection& connection, const BusMethod& method, Read read) {
+    return Ask(connection, NewCall(connection, method, BusWait::LookUp), method.member, read);
+}
+
+bool ReadFlag(sd_bus_message* reply, bool& answer) {
+    int flag = 0;
+    if (sd_bus_message_read_basic(reply, 'b', &flag) <= 0) {
+        return false;
+    }
+    answer = flag != 0;
+    return true;
+}
+
+// The call with its text arguments appended; empty when they cannot be.
+template <typename... Texts>
+BusMessage NewCallWith(const BusConnection& connection, const BusMethod& method,
+                       const char* signature, Texts... texts) {
+    BusMessage call = NewCall(connection, method, BusWait::LookUp);
+    if (call.Get() != nullptr && sd_bus_message_append(call.Get(), signature, texts...) < 0) {
+        return BusMessage();
+    }
+    return call;
 }
 
 }  // namespace
@@ -118,6 +143,33 @@ BusOutcome AskNumber(const BusConnection& connection, const BusMethod& method,
     return Ask(connection, method, [&answer](sd_bus_message* reply) {
         return sd_bus_message_read_basic(reply, 't', &answer) > 0;
     });
+}
+
+BusOutcome AskFlag(const BusConnection& connection, const BusMethod& method, bool& answer) {
+    return Ask(connection, method,
+               [&answer](sd_bus_message* reply) { return ReadFlag(reply, answer); });
+}
+
+BusOutcome AskPath(const BusConnection& connection, const BusMethod& method, const char* argument,
+                   std::string& path) {
+    return Ask(connection, NewCallWith(connection, method, "s", argument), method.member,
+               [&path](sd_bus_message* reply) {
+                   const char* text = nullptr;
+                   if (sd_bus_message_read_basic(reply, 'o', &text) <= 0 || text == nullptr) {
+                       return false;
+                   }
+                   path = text;
+                   return true;
+               });
+}
+
+BusOutcome AskFlagProperty(const BusConnection& connection, const BusMethod& getter,
+                           const char* interface, const char* property, bool& answer) {
+    return Ask(connection, NewCallWith(connection, getter, "ss", interface, property), property,
+               [&answer](sd_bus_message* reply) {
+                   return sd_bus_message_enter_container(reply, 'v', "b") > 0 &&
+                          ReadFlag(reply, answer);
+               });
 }
 
 }  // namespace RawLayer::Os::Linux

@@ -80,6 +80,14 @@ BusOutcome Call(const BusConnection& connection, BusMessage call, BusWait wait,
 BusOutcome AskText(const BusConnection& connection, const BusMethod& method, std::string& answer);
 BusOutcome AskNumber(const BusConnection& connection, const BusMethod& method,
                      std::uint64_t& answer);
+// A look-up without arguments whose answer is a flag ("b").
+BusOutcome AskFlag(const BusConnection& connection, const BusMethod& method, bool& answer);
+// A look-up of one text argument whose answer is an object path ("o").
+BusOutcome AskPath(const BusConnection& connection, const BusMethod& method, const char* argument,
+                   std::string& path);
+// A flag property, read through getter, the standard Properties.Get of its object.
+BusOutcome AskFlagProperty(const BusConnection& connection, const BusMethod& getter,
+                           const char* interface, const char* property, bool& answer);
 
 // A call with arguments in sd-bus's notation, for instance "b" and 1; a null signature for
 // none.

@@ -23,6 +23,8 @@ struct BusInterface {
 // System bus.
 inline constexpr BusInterface LogindManager = {"org.freedesktop.login1", "/org/freedesktop/login1",
                                                "org.freedesktop.login1.Manager"};
+// A session's interface, at the path the manager's GetSession names.
+inline constexpr const char* LogindSessionInterface = "org.freedesktop.login1.Session";
 
 // Session bus: the time since the last input, in GNOME.
 inline constexpr BusInterface MutterIdleMonitor = {"org.gnome.Mutter.IdleMonitor",
@@ -36,8 +38,11 @@ inline constexpr BusInterface MutterDisplayConfig = {"org.gnome.Mutter.DisplayCo
                                                      "/org/gnome/Mutter/DisplayConfig",
                                                      "org.gnome.Mutter.DisplayConfig"};
 
-// Session bus: screen savers and lockers. GNOME's, the ones that took its name (MATE,
-// Cinnamon), and the common one of KDE and others.
+// Session bus: screen savers and lockers. GNOME's, served by the shell under its own name and
+// by a proxy started on demand under GNOME's; the ones that took its name (MATE, Cinnamon); and
+// the common one of KDE and others.
+inline constexpr BusInterface GnomeShellScreenShield = {
+    "org.gnome.Shell.ScreenShield", "/org/gnome/ScreenSaver", "org.gnome.ScreenSaver"};
 inline constexpr BusInterface GnomeScreenSaver = {"org.gnome.ScreenSaver", "/org/gnome/ScreenSaver",
                                                   "org.gnome.ScreenSaver"};
 inline constexpr BusInterface MateScreenSaver = {"org.mate.ScreenSaver", "/org/mate/ScreenSaver",

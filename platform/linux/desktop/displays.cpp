@@ -1,11 +1,14 @@
 // The broadcasts of displays off and of the screen saver, given to whichever desktop runs:
 // KDE's and GNOME's own services on the session bus first, then the X server. Under Wayland
-// only the desktop's services can do either.
+// only the desktop's services can do either. A screen saver counts as started only once it
+// says it is active: the services answer before it is, and some names are taken by services
+// that only take inhibitions.
 
 #include <string>
 
 #include "platform/linux/desktop/attempts.h"
 #include "platform/linux/desktop/bus_services.h"
+#include "platform/linux/desktop/confirmation.h"
 #include "platform/linux/desktop/x11_display.h"
 #include "platform/linux/stand_ins.h"
 
@@ -28,6 +31,46 @@ bool Broadcast(const char* action, ThroughX11 throughX11, const Requests&... req
     X11Library x11;
     std::string reason;
     if (throughX11(x11.calls, reason)) {
+        return true;
+    }
+    attempts.NoteMissing(reason);
+    return attempts.Refuse();
+}
+
+// One screen saver service, asked to start and then whether it is active.
+bool StartedOverBus(const BusConnection& session, Attempts& attempts, const BusInterface& saver) {
+    BusOutcome outcome = CallMethod(session, saver("SetActive"), BusWait::LookUp, "b", 1);
+    if (OnlyInhibits(outcome)) {
+        attempts.NoteMissing(std::string(saver.service) + " only inhibits");
+        return false;
+    }
+    if (!attempts.Tried(saver.service, outcome)) {
+        return false;
+    }
+    if (WaitForConfirmation([&] {
+            bool active = false;
+            return AskFlag(session, saver("GetActive"), active).done && active;
+        })) {
+        return true;
+    }
+    attempts.NoteRefusal(std::string(saver.service) + " did not report that it is active");
+    return false;
+}
+
+bool StartScreenSaver() {
+    Attempts attempts("screen saver");
+    {
+        BusConnection session(BusKind::Session);
+        for (const BusInterface& saver : {GnomeShellScreenShield, GnomeScreenSaver, MateScreenSaver,
+                                          CinnamonScreenSaver, FreedesktopScreenSaver}) {
+            if (StartedOverBus(session, attempts, saver)) {
+                return true;
+            }
+        }
+    }
+    X11Library x11;
+    std::string reason;
+    if (ActivateScreenSaver(x11.calls, reason)) {
         return true;
     }
     attempts.NoteMissing(reason);
@@ -61,13 +104,7 @@ Bool PostMessageA(Handle window, std::uint32_t message, std::uintptr_t wParam,
                    : 0;
     }
     if (wParam == ScScreenSave) {
-        return Broadcast("screen saver", ActivateScreenSaver,
-                         BusRequest(GnomeScreenSaver("SetActive"), "b", 1),
-                         BusRequest(MateScreenSaver("SetActive"), "b", 1),
-                         BusRequest(CinnamonScreenSaver("SetActive"), "b", 1),
-                         BusRequest(FreedesktopScreenSaver("SetActive"), "b", 1))
-                   ? 1
-                   : 0;
+        return StartScreenSaver() ? 1 : 0;
     }
     return 0;
 }
