@@ -35,6 +35,15 @@ SYSTEMD_252_FLAGS = ("if args[0] & ~0x3: raise dbus.exceptions.DBusException("
                      "'Invalid flags parameter', name='org.freedesktop.DBus.Error.InvalidArgs')")
 
 
+# The user's session, and a locker that follows logind's Lock signal and says so, as GNOME Shell
+# and KWin do. Real logind only emits the signal; the locker then calls SetLockedHint. The mock
+# does both in one step.
+SESSION_PATH = "/org/freedesktop/login1/session/c1"
+LOCKER = ("session = objects[" + repr(SESSION_PATH) + "]\n"
+          "session.EmitSignal('org.freedesktop.login1.Session', 'Lock', '', [])\n"
+          "session.UpdateProperties('org.freedesktop.login1.Session', {'LockedHint': dbus.Boolean(True)})")
+
+
 def refusing(name, message):
     return f"raise dbus.exceptions.DBusException({message!r}, name={name!r})"
 
@@ -61,11 +70,18 @@ class DesktopTest(unittest.TestCase):
         self.desktop = desktop_bus.Desktop()
         self.addCleanup(self.desktop.close)
 
-    def logind(self, flags_code=WITH_FLAGS, with_flags=True, parameters=None):
+    def logind(self, flags_code=WITH_FLAGS, with_flags=True, parameters=None, locker=True,
+               lock_code=""):
+        """The login manager with the user's session c1, which GetSession names for "auto" and
+        every id; lock_code runs first in LockSession, and where a locker listens it locks."""
         logind = self.desktop.start_mock("system", template="logind", parameters=parameters)
         if with_flags:
             for method in ("PowerOffWithFlags", "RebootWithFlags"):
                 logind.add_method(LOGIND, method, "t", "", flags_code)
+        logind.control().AddSession("c1", "seat0", 1000, "user", True)
+        logind.add_method(LOGIND, "GetSession", "s", "o", f"ret = {SESSION_PATH!r}")
+        logind.add_method(LOGIND, "LockSession", "s", "",
+                          "\n".join(code for code in (lock_code, LOCKER if locker else "") if code))
         return logind
 
     def logind_calls(self, logind):
@@ -156,9 +172,8 @@ class LogindWordsTest(DesktopTest):
                 self.desktop.stop_mock(logind)
 
     def test_after_a_refused_lock_the_sleep_state_logind_cannot_do_is_still_said(self):
-        logind = self.logind(parameters={"CanSuspend": "no"})
         no_session = refusing("org.freedesktop.login1.NoSessionForPID", "no session")
-        logind.add_method(LOGIND, "LockSession", "s", "", no_session)
+        self.logind(parameters={"CanSuspend": "no"}, lock_code=no_session)
         run = self.run_word("StandbyLock")
         self.assertEqual(run.code, 2, run.stderr)
         self.assertIn("LockSession: ", run.stderr)
@@ -180,18 +195,34 @@ class LogindWordsTest(DesktopTest):
                 self.assertLess(run.seconds, 5)
 
     def test_a_refused_lock_goes_on_to_the_session_id_then_the_screen_saver(self):
-        logind = self.logind()
         no_session = refusing("org.freedesktop.login1.NoSessionForPID", "no session")
-        logind.add_method(LOGIND, "LockSession", "s", "", "if args[0] == 'auto': " + no_session)
+        logind = self.logind(lock_code="if args[0] == 'auto': " + no_session)
         self.assert_run(self.run_word("LockScreen", env={"XDG_SESSION_ID": "c7"}), 0)
         self.assertEqual(logind.calls("LockSession"), [["auto"], ["c7"]])
+        self.desktop.stop_mock(logind)
 
-        logind.add_method(LOGIND, "LockSession", "s", "", no_session)
+        # GNOME's shell locks when asked itself, and sets the session's hint.
+        logind = self.logind(lock_code=no_session)
         saver = self.desktop.start_mock("session", template="gnome_screensaver")
-        logind.control().ClearCalls()
+        saver.add_method("org.gnome.ScreenSaver", "Lock", "", "",
+                         "dbus.SystemBus().get_object('org.freedesktop.login1', "
+                         f"{SESSION_PATH!r}).SetLockedHint(True, "
+                         "dbus_interface='org.freedesktop.login1.Session')")
         self.assert_run(self.run_word("LockScreen", env={"XDG_SESSION_ID": "c7"}), 0)
         self.assertEqual(logind.calls("LockSession"), [["auto"], ["c7"]])
         self.assertEqual(saver.calls("Lock"), [[]])
+
+    def test_a_lock_that_no_locker_confirms_fails_after_asking_the_desktop_too(self):
+        # logind without a listening locker (GNOME without a display manager: no lock screen),
+        # and a desktop service that answers Lock but never locks.
+        logind = self.logind(locker=False)
+        saver = self.desktop.start_mock("session", template="gnome_screensaver")
+        run = self.run_word("LockScreen")
+        self.assert_run(run, 2, "LockSession: asked org.freedesktop.login1 and "
+                        "org.gnome.ScreenSaver; no locker confirmed the lock")
+        self.assertEqual(logind.calls("LockSession"), [["auto"]])
+        self.assertEqual(saver.calls("Lock"), [[]])
+        self.assertLess(run.seconds, 8)
 
 
 class SessionWordsTest(DesktopTest):
@@ -208,10 +239,9 @@ class SessionWordsTest(DesktopTest):
 
     def test_logoff_without_a_session_manager_is_refused_and_terminates_nothing(self):
         logind = self.logind()
-        session = logind.control().AddSession("c1", "seat0", 1000, "user", True)
         self.assert_run(self.run_word("Logoff"), 2, "no session manager")
         self.assertEqual(self.logind_calls(logind), [])
-        self.assertEqual(logind.all_calls(session), [])
+        self.assertEqual(logind.all_calls(SESSION_PATH), [])
 
     def test_display_off_goes_to_kde_first_then_to_mutter(self):
         mutter = self.desktop.start_mock("session", *MUTTER)

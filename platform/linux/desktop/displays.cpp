@@ -1,6 +1,6 @@
 // The broadcasts of displays off and of the screen saver, given to whichever desktop runs:
-// KDE's and GNOME's own services on the session bus first, then the X server. Under Wayland
-// only the desktop's services can do either. A screen saver counts as started only once it
+// KDE's and GNOME's own services on the session bus first, then the X server; on other Wayland
+// compositors, their own protocol for the displays. A screen saver counts as started only once it
 // says it is active: the services answer before it is, and some names are taken by services
 // that only take inhibitions.
 
@@ -9,6 +9,7 @@
 #include "platform/linux/desktop/attempts.h"
 #include "platform/linux/desktop/bus_services.h"
 #include "platform/linux/desktop/confirmation.h"
+#include "platform/linux/desktop/wayland_outputs.h"
 #include "platform/linux/desktop/x11_display.h"
 #include "platform/linux/stand_ins.h"
 
@@ -18,19 +19,43 @@ namespace {
 // Mutter's power-save mode for displays that are off.
 constexpr std::int32_t MutterPowerSaveOff = 3;
 
-// The desktop's services in turn, then the X server's way of doing the same.
-template <typename ThroughX11, typename... Requests>
-bool Broadcast(const char* action, ThroughX11 throughX11, const Requests&... requests) {
-    Attempts attempts(action);
+// KDE's and GNOME's own services, then wlroots' protocol on Wayland, then the X server. A
+// Wayland compositor that refuses is the answer: the X server, if any, is its own XWayland.
+bool DisplaysOff() {
+    Attempts attempts("displays off");
     {
         BusConnection session(BusKind::Session);
-        if (attempts.AskInTurn(session, BusWait::LookUp, requests...)) {
+        if (attempts.AskInTurn(
+                session, BusWait::LookUp,
+                BusRequest(KdePowerShortcuts("invokeShortcut"), "s", "Turn Off Screen"),
+                BusRequest(MutterDisplayConfig.PropertySetter(), "ssv",
+                           MutterDisplayConfig.interface, "PowerSaveMode", "i",
+                           MutterPowerSaveOff))) {
             return true;
         }
     }
-    X11Library x11;
     std::string reason;
-    if (throughX11(x11.calls, reason)) {
+    switch (TurnWaylandOutputsOff(reason)) {
+        case WaylandOutputsOff::Done:
+            return true;
+        case WaylandOutputsOff::Refused:
+            attempts.NoteRefusal(reason);
+            return attempts.Refuse();
+        case WaylandOutputsOff::Missing:
+            if (!reason.empty()) {
+                attempts.NoteMissing(reason);
+            }
+            break;
+    }
+    X11Library x11;
+    // The launcher waited for quiet input where the desktop tells the idle time.
+    if (ForceDisplaysOff(
+            x11.calls,
+            [] {
+                std::uint64_t idle = 0;
+                return !DesktopIdleMilliseconds(idle);
+            },
+            reason)) {
         return true;
     }
     attempts.NoteMissing(reason);
@@ -85,23 +110,7 @@ Bool PostMessageA(Handle window, std::uint32_t message, std::uintptr_t wParam,
         return 0;
     }
     if (wParam == ScMonitorPower && lParam == MonitorOff) {
-        // The launcher waited for quiet input where the desktop tells the idle time.
-        auto throughX11 = [](const X11Calls& calls, std::string& reason) {
-            return ForceDisplaysOff(
-                calls,
-                [] {
-                    std::uint64_t idle = 0;
-                    return !DesktopIdleMilliseconds(idle);
-                },
-                reason);
-        };
-        return Broadcast("displays off", throughX11,
-                         BusRequest(KdePowerShortcuts("invokeShortcut"), "s", "Turn Off Screen"),
-                         BusRequest(MutterDisplayConfig.PropertySetter(), "ssv",
-                                    MutterDisplayConfig.interface, "PowerSaveMode", "i",
-                                    MutterPowerSaveOff))
-                   ? 1
-                   : 0;
+        return DisplaysOff() ? 1 : 0;
     }
     if (wParam == ScScreenSave) {
         return StartScreenSaver() ? 1 : 0;
