@@ -280,6 +280,22 @@ class SessionWordsTest(DesktopTest):
                 self.assertEqual(saver.calls("SetActive"), [[True]])
 
 
+    def test_a_screen_saver_that_only_inhibits_or_stays_inactive_is_not_reported_started(self):
+        not_supported = refusing("org.freedesktop.DBus.Error.NotSupported", "not supported")
+        for name, path, code, reason in (
+                # gnome-settings-daemon's and xscreensaver-systemd's common interface.
+                ("org.freedesktop.ScreenSaver", "/ScreenSaver", not_supported,
+                 "org.freedesktop.ScreenSaver only inhibits"),
+                ("org.gnome.ScreenSaver", "/org/gnome/ScreenSaver", "",
+                 "org.gnome.ScreenSaver did not report that it is active")):
+            with self.subTest(name=name):
+                saver = self.desktop.start_mock("session", name, path, name)
+                saver.add_method(name, "SetActive", "b", "", code)
+                saver.add_method(name, "GetActive", "", "b", "ret = False")
+                self.assert_run(self.run_word("ScreenSaver", without=["DISPLAY"]), 2, reason)
+                self.desktop.stop_mock(saver)
+
+
 class X11Test(DesktopTest):
     def screen_saver_state(self):
         x11 = ctypes.CDLL("libX11.so.6")
