@@ -32,4 +32,13 @@ Bool LockWorkStation() {
                : attempts.Refuse();
 }
 
+// Whether the session is locked is not read yet (logind's LockedHint would tell), so the state
+// is unreadable and the suspend that follows a lock does not wait for it.
+Bool WTSQuerySessionInformationW(Handle, std::uint32_t, std::int32_t, WideUnit**, std::uint32_t*) {
+    return 0;
+}
+
+// Frees what WTSQuerySessionInformationW hands out, which is nothing yet.
+void WTSFreeMemory(void*) {}
+
 }  // namespace RawLayer::Os::Linux
