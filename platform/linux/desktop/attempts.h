@@ -35,6 +35,8 @@ class Attempts {
     explicit Attempts(std::string action) : action(std::move(action)) {}
 
     void NoteMissing(const std::string& why);
+    // A refusal of the program's own, before any service was asked; it outranks every other.
+    void NoteRefused(const std::string& why) { refusal = why; }
     // Notes the outcome of one way; true when it did the action. A service that refused
     // outranks one that is not there; the first refusal is reported.
     bool Tried(const char* service, const BusOutcome& outcome) {
