@@ -2,8 +2,8 @@
 Debian ships them decide, not mocks. Each row runs one word as one user in one kind of session
 and says what the machine must do.
 
-Cases that leave the machine running share one boot, in the table's order; a case that powers
-off, restarts or hibernates has a boot of its own. Boots run side by side, one virtual CPU
+Cases that leave the machine running share one boot, in the table's order, with the first case
+that sleeps; a case that powers off, restarts, hibernates or sleeps again has a boot of its own. Boots run side by side, one virtual CPU
 each, as many at once as the host has cores.
 
 Usage: machine_test.py PROGRAM IMAGE_FOLDER BOOTS_FOLDER (the image from machine_image.py)."""
@@ -139,10 +139,13 @@ def is_program_call(message):
 
 
 def boots():
-    """The running boot's rows in order, then one boot per row that ends the machine."""
-    running = [row for row in ROWS if row.machine in (RUNNING, SLEPT)]
-    return [("running", running)] + [(row.name, [row]) for row in ROWS
-                                      if row.machine not in (RUNNING, SLEPT)]
+    """The running boot's rows in order, with the first row that sleeps, then one boot per row
+    that ends the machine or sleeps again: qemu reports only the first sleep of a boot (seen
+    here: a second one enters S3 in the guest's journal, but qemu shows no SUSPEND event and
+    the guest is back at once)."""
+    sleeping = [row for row in ROWS if row.machine == SLEPT]
+    running = [row for row in ROWS if row.machine == RUNNING or row is sleeping[0]]
+    return [("running", running)] + [(row.name, [row]) for row in ROWS if row not in running]
 
 
 def run_boot(name, rows, accelerator):
@@ -192,7 +195,7 @@ class MachineTest(unittest.TestCase):
                   f"{boot.longest_silence:.1f} s; uptimes: {timings}")
         print(f"all boots: {time.monotonic() - started:.1f} s in {lanes} lanes")
 
-    def check_row(self, row, boot, sleeps):
+    def check_row(self, row, boot):
         where = (f"\nconsole's last lines:\n{boot.console_tail()}\nmachine's notes:\n"
                  + "\n".join(boot.info[-15:]) + f"\nQMP events: {boot.events}")
         self.assertFalse(boot.timed_out, f"the boot ran past {machine.BOOT_LIMIT} s{where}")
@@ -227,7 +230,7 @@ class MachineTest(unittest.TestCase):
                             f"the machine did not keep running{where}")
             self.assertNotIn("reboot: ", boot.console)
         if row.machine == SLEPT:
-            self.assertEqual(boot.events.count("SUSPEND"), sleeps, where)
+            self.assertEqual(boot.events.count("SUSPEND"), 1, where)
             self.assertIn("suspended", boot.events)
             self.assertIn(f"{row.name} woke up", boot.info)
         if row.machine in (OFF, HIBERNATED, RESTART):
@@ -245,8 +248,7 @@ class MachineTest(unittest.TestCase):
         for name, rows in boots():
             for row in rows:
                 with self.subTest(row.name):
-                    self.check_row(row, self.boots[name],
-                                   sum(other.machine == SLEPT for other in rows))
+                    self.check_row(row, self.boots[name])
 
 
 if __name__ == "__main__":
