@@ -192,7 +192,7 @@ struct SessionInfo {
     struct {
         std::uint32_t SessionId;
         std::int32_t SessionState;
-        // WtsSessionStateLock, WtsSessionStateUnlock or WtsSessionStateUnknown.
+        // WtsSessionStateLock, WtsSessionStateUnlock, or 0xFFFFFFFF where not known.
         std::int32_t SessionFlags;
         WideUnit WinStationName[33];
         WideUnit UserName[21];
