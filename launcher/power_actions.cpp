@@ -95,6 +95,59 @@ bool Lock() {
     return Os().LockWorkStation() != 0;
 }
 
+// The session's lock state as the system reports it; unreadable where the query fails (natively,
+// and before Windows 7) or the state is unknown.
+enum class LockState : unsigned char { Unreadable, Unlocked, Locked };
+
+LockState ReadLockState(bool reversed) {
+    RawLayer::Os::WideUnit* buffer = nullptr;
+    RawLayer::Os::Dword size = 0;
+    // A null server is the one the program runs on.
+    if (Os().WTSQuerySessionInformationW(nullptr, RawLayer::Os::WtsCurrentSession,
+                                         RawLayer::Os::WtsSessionInfoEx, &buffer, &size) == 0) {
+        return LockState::Unreadable;
+    }
+    LockState state = LockState::Unreadable;
+    const auto* info = reinterpret_cast<const RawLayer::Os::SessionInfo*>(buffer);
+    if (size >= sizeof *info && info->Level == 1) {
+        std::int32_t flags = info->Level1.SessionFlags;
+        if (flags == RawLayer::Os::WtsSessionStateLock) {
+            state = reversed ? LockState::Unlocked : LockState::Locked;
+        } else if (flags == RawLayer::Os::WtsSessionStateUnlock) {
+            state = reversed ? LockState::Locked : LockState::Unlocked;
+        }
+    }
+    Os().WTSFreeMemory(buffer);
+    return state;
+}
+
+// How long a suspend waits for the lock, and how often it looks, in milliseconds.
+constexpr std::uint32_t LongestLockWait = 2000;
+constexpr std::uint32_t LockPoll = 50;
+
+// Locking only starts the switch to the secure desktop: a suspend asked for at once can put the
+// PC to sleep before the lock screen is up, and it wakes showing the desktop. So the suspend waits
+// until the session says it is locked, for no longer than LongestLockWait; where the state
+// cannot be read it does not wait at all. A lock that failed is not waited for, and does not
+// stop the suspend: sleeping is still what the user asked for.
+void LockBeforeSuspend() {
+    if (!Lock()) {
+        return;
+    }
+    // Windows 7 and Server 2008 R2 (6.1) report the lock flags the wrong way round.
+    const std::uint32_t version = Os().GetVersion();
+    const bool reversed = (version & 0xFFFFu) == 0x0106u;
+    SystemClock clock;
+    const std::uint32_t start = clock.Now();
+    while (ReadLockState(reversed) == LockState::Unlocked) {
+        const std::uint32_t waited = clock.Now() - start;
+        if (waited >= LongestLockWait) {
+            return;
+        }
+        clock.Sleep(std::min(LockPoll, LongestLockWait - waited));
+    }
+}
+
 // Standing by where the PC can. A PC with Modern Standby only (most laptops since about 2019)
 // would hibernate, or do nothing, when asked for classic sleep; turning its displays off
 // enters Modern Standby. A PC with neither cannot stand by at all.
@@ -159,12 +212,12 @@ bool ExecuteCommand(CommandId id) {
             return StandBy();
         // The lock comes first whatever follows: it is what protects a PC left alone.
         case CommandId::StandbyLock:
-            Lock();
+            LockBeforeSuspend();
             return StandBy();
         case CommandId::Hibernation:
             return Hibernate();
         case CommandId::HibernationLock:
-            Lock();
+            LockBeforeSuspend();
             return Hibernate();
         case CommandId::Logoff:
             return Os().ExitWindowsEx(EwxLogOff, 0) != 0;

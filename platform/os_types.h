@@ -183,4 +183,35 @@ static_assert(sizeof(PowerCapabilities) == sizeof(SYSTEM_POWER_CAPABILITIES) &&
               "the layout of the system's headers");
 #endif
 
+// WTSINFOEXW, the session record that WTSQuerySessionInformationW hands out for
+// WTSSessionInfoEx, at its only level, 1. Debian's mingw-w64 headers do not declare it, so it is
+// declared here, with the same layout in both builds.
+struct SessionInfo {
+    std::uint32_t Level;
+    // WTSINFOEX_LEVEL1_W; the union of levels has no other member.
+    struct {
+        std::uint32_t SessionId;
+        std::int32_t SessionState;
+        // WtsSessionStateLock, WtsSessionStateUnlock, or 0xFFFFFFFF where not known.
+        std::int32_t SessionFlags;
+        WideUnit WinStationName[33];
+        WideUnit UserName[21];
+        WideUnit DomainName[18];
+        std::int64_t LogonTime;
+        std::int64_t ConnectTime;
+        std::int64_t DisconnectTime;
+        std::int64_t LastInputTime;
+        std::int64_t CurrentTime;
+        std::uint32_t IncomingBytes;
+        std::uint32_t OutgoingBytes;
+        std::uint32_t IncomingFrames;
+        std::uint32_t OutgoingFrames;
+        std::uint32_t IncomingCompressedBytes;
+        std::uint32_t OutgoingCompressedBytes;
+    } Level1;
+};
+static_assert(offsetof(SessionInfo, Level1.SessionFlags) == 16 &&
+                  offsetof(SessionInfo, Level1.LogonTime) == 168 && sizeof(SessionInfo) == 232,
+              "the system's 232-byte record");
+
 }  // namespace RawLayer::Os

@@ -53,6 +53,13 @@ inline constexpr std::int32_t ENotImpl = static_cast<std::int32_t>(0x80004001u);
 inline constexpr std::int32_t SystemPowerCapabilitiesLevel = 4;
 inline constexpr std::int32_t StatusNotImplemented = static_cast<std::int32_t>(0xC0000002u);
 
+// The session's own lock state: the current session, its extended record, and the record's
+// lock flags (which Windows 7 and Server 2008 R2 report the wrong way round).
+inline constexpr std::uint32_t WtsCurrentSession = 0xFFFFFFFFu;
+inline constexpr std::int32_t WtsSessionInfoEx = 25;
+inline constexpr std::int32_t WtsSessionStateLock = 0;
+inline constexpr std::int32_t WtsSessionStateUnlock = 1;
+
 // Code pages: the ANSI one of the process, and those the library converts through.
 inline constexpr std::uint32_t CpAcp = 0;
 inline constexpr std::uint32_t CpShiftJis = 932;

@@ -66,6 +66,11 @@ Bool CloseHandle(Handle handle) {
     return 1;
 }
 
+// No Windows version at all: 0.0, which no check for a particular Windows matches.
+std::uint32_t GetVersion() {
+    return 0;
+}
+
 std::uint32_t GetProcessId(Handle process) {
     auto pid = reinterpret_cast<std::intptr_t>(process);
     return pid > 0 ? static_cast<std::uint32_t>(pid) : 0;

@@ -10,8 +10,9 @@
 // By area:
 // - PostMessageA: displays off and the screen saver, for the broadcast of those system commands
 //   only. LockWorkStation: through the login manager or the desktop's screen saver.
-//   ExitWindowsEx: a plain log-off through the desktop's session manager. GetLastInputInfo:
-//   the last keyboard or mouse input, where the desktop tells the idle time.
+//   WTSQuerySessionInformationW, WTSFreeMemory: the session's lock state, not read yet, so
+//   the query fails. ExitWindowsEx: a plain log-off through the desktop's session manager.
+//   GetLastInputInfo: the last keyboard or mouse input, where the desktop tells the idle time.
 // - The process token (OpenProcessToken, LookupPrivilegeValueA, AdjustTokenPrivileges): polkit
 //   decides instead, when the action is asked for, so these fail.
 // - InitiateSystemShutdownExA, SetSuspendState: shutdown, reboot and suspend through the login
@@ -20,8 +21,9 @@
 // - Message boxes: a dialog on a desktop, else caption and text on standard error. Shell
 //   launch: the desktop's opener for the file. COM: Linux has none, so initialisation is
 //   refused and there is nothing to undo.
-// - Process: the raw command line, process handles as process ids; GetTickCount in
-//   milliseconds from a monotonic clock, wrapping at 32 bits as the system's tick count does.
+// - Process: the raw command line, process handles as process ids, GetVersion 0.0 (no
+//   Windows); GetTickCount in milliseconds from a monotonic clock, wrapping at 32 bits as the
+//   system's tick count does.
 // - Module path: the real file's folder from /proc/self/exe, with the name it was started
 //   under. File attributes from stat. Locks: a mutex.
 // - Conversions between code pages and UTF-16 with the sizes and replacement characters of

@@ -4,6 +4,7 @@
 #include "platform/windows/system_boundary.h"
 
 #include <objbase.h>
+#include <wtsapi32.h>
 
 #include <string_view>
 
@@ -27,6 +28,12 @@ static_assert(SeeMaskNoCloseProcess == SEE_MASK_NOCLOSEPROCESS &&
 static_assert(CoinitApartmentThreaded == COINIT_APARTMENTTHREADED &&
               CoinitDisableOle1Dde == COINIT_DISABLE_OLE1DDE && ENotImpl == E_NOTIMPL);
 static_assert(SystemPowerCapabilitiesLevel == SystemPowerCapabilities);
+// Debian's mingw-w64 headers end the information classes at WTSSessionInfo, which Microsoft's
+// list follows with WTSSessionInfoEx; they have no session record or lock flags.
+static_assert(WtsCurrentSession == WTS_CURRENT_SESSION && WtsSessionInfoEx == WTSSessionInfo + 1);
+static_assert(sizeof SessionInfo{}.Level1.WinStationName == (WINSTATIONNAME_LENGTH + 1) * 2 &&
+              sizeof SessionInfo{}.Level1.UserName == (USERNAME_LENGTH + 1) * 2 &&
+              sizeof SessionInfo{}.Level1.DomainName == (DOMAIN_LENGTH + 1) * 2);
 static_assert(CpAcp == CP_ACP && CpUtf7 == CP_UTF7 && CpUtf8 == CP_UTF8);
 
 namespace Windows {

@@ -12,8 +12,9 @@ using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
 constexpr UINT PathCapacity = MAX_PATH + 16;
 
 // In the order of SystemLibrary.
-constexpr const wchar_t* LibraryNames[] = {L"user32.dll",  L"advapi32.dll", L"powrprof.dll",
-                                           L"shell32.dll", L"ole32.dll",    L"msimg32.dll"};
+constexpr const wchar_t* LibraryNames[] = {L"user32.dll",   L"advapi32.dll", L"powrprof.dll",
+                                           L"wtsapi32.dll", L"shell32.dll",  L"ole32.dll",
+                                           L"msimg32.dll"};
 // Msimg32 is the last library.
 static_assert(std::size(LibraryNames) == static_cast<std::size_t>(SystemLibrary::Msimg32) + 1,
               "one name per library");

@@ -10,7 +10,15 @@
 namespace RawLayer::Os::Windows {
 
 // The DLLs beside kernel32 that the boundary's entries are looked up in; Msimg32 stays last.
-enum class SystemLibrary : unsigned char { User32, Advapi32, Powrprof, Shell32, Ole32, Msimg32 };
+enum class SystemLibrary : unsigned char {
+    User32,
+    Advapi32,
+    Powrprof,
+    Wtsapi32,
+    Shell32,
+    Ole32,
+    Msimg32
+};
 
 // On the first call, restricts every later DLL search of the process, the system's own loads
 // on our behalf included, to the system folder; every call answers whether that worked. False

@@ -123,12 +123,44 @@ class LogindWordsTest(DesktopTest):
         for word in ("StandbyLock", "Hibernation", "Poweroff", "RebootForce"):
             self.assert_run(self.run_word(word), 0)
         flags = {member: [call[0] for call in watch.method_calls(member)]
-                 for member in ("LockSession", "Suspend", "Hibernate", "PowerOffWithFlags",
-                                "RebootWithFlags")}
+                 for member in ("LockSession", "Suspend", "Hibernate", "ListInhibitors",
+                                "PowerOffWithFlags", "RebootWithFlags")}
         interactive = no_auto_start | allow_interactive
         self.assertEqual(flags, {"LockSession": [no_auto_start], "Suspend": [interactive],
-                                 "Hibernate": [interactive], "PowerOffWithFlags": [interactive],
+                                 "Hibernate": [interactive], "ListInhibitors": [no_auto_start],
+                                 "PowerOffWithFlags": [interactive],
                                  "RebootWithFlags": [interactive]})
+
+    def test_a_block_inhibitor_of_shutdown_holds_back_the_plain_words_and_names_its_holders(self):
+        block = [("sleep:shutdown", "Brasero", "burning a disc", "block", 1000, 4242),
+                 ("shutdown", "Updater", "installing updates", "block", 0, 17)]
+        # A delay only holds a shutdown up; the others block other things (a list of what is
+        # held back names whole words).
+        others = [("shutdown", "Mail", "saving drafts", "delay", 1000, 4243),
+                  ("sleep:handle-power-key", "Player", "playing", "block", 1000, 4244),
+                  ("shutdown-later", "Odd", "not shutdown", "block", 1000, 4245)]
+        holders = "held back by Brasero (burning a disc), Updater (installing updates)"
+        unreadable = refusing(ACCESS_DENIED, "Permission denied")
+        for inhibitors, word, code, reason, expected in (
+                (block + others, "Poweroff", 2, f"velmoran: PowerOff: {holders}\n", []),
+                (block + others, "Reboot", 2, f"velmoran: Reboot: {holders}\n", []),
+                (others, "Poweroff", 0, None, [("PowerOffWithFlags", [0])]),
+                (others, "Reboot", 0, None, [("RebootWithFlags", [0])]),
+                (block, "PoweroffForce", 0, None, [("PowerOffWithFlags", [SKIP_INHIBITORS])]),
+                (block, "RebootForce", 0, None, [("RebootWithFlags", [SKIP_INHIBITORS])]),
+                (unreadable, "Poweroff", 0, None, [("PowerOffWithFlags", [0])])):
+            with self.subTest(word=word, inhibitors=inhibitors):
+                logind = self.logind()
+                code_text = inhibitors if isinstance(inhibitors, str) else f"ret = {inhibitors!r}"
+                logind.add_method(LOGIND, "ListInhibitors", "", "a(ssssuu)", code_text)
+                run = self.run_word(word)
+                self.assert_run(run, code, reason)
+                if reason is not None:
+                    self.assertEqual(run.stderr, reason)
+                self.assertEqual(self.logind_calls(logind), expected)
+                self.assertEqual(len(logind.calls("ListInhibitors")),
+                                 0 if word.endswith("Force") else 1)
+                self.desktop.stop_mock(logind)
 
     def test_systemd_252_refusing_skip_inhibitors_gets_the_plain_flags(self):
         logind = self.logind(SYSTEMD_252_FLAGS)

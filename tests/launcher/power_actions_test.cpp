@@ -24,6 +24,11 @@ const Calls privilegeSteps = {
     "CloseHandle(0x7070)",
 };
 const std::string lock = "LockWorkStation()";
+// The lock state, read once a lock succeeded, from a start tick on.
+const std::string sessionQuery = "WTSQuerySessionInformationW(null, 0xffffffff, 25, out, out)";
+const std::string sessionFreed =
+    "WTSFreeMemory(" + RawLayer::Testing::Hex(RecordingBoundary::SessionRecord()) + ")";
+const Calls lockedAtOnce = {lock, "GetVersion()", "GetTickCount()", sessionQuery, sessionFreed};
 const Calls quietCheck = {"GetLastInputInfo(out)", "GetTickCount()"};
 const std::string capabilities = "CallNtPowerInformation(4, null, 0x0, out, 0x4c)";
 
@@ -49,11 +54,11 @@ const std::vector<ActionRow> actionRows = {
     {3, {lock}, &Boundary::LockWorkStation},
     {4, Join({{capabilities}, privilegeSteps, {"SetSuspendState(0, 0, 0)"}}),
      &Boundary::SetSuspendState},
-    {5, Join({{lock, capabilities}, privilegeSteps, {"SetSuspendState(0, 0, 0)"}}),
+    {5, Join({lockedAtOnce, {capabilities}, privilegeSteps, {"SetSuspendState(0, 0, 0)"}}),
      &Boundary::SetSuspendState},
     {6, Join({{capabilities}, privilegeSteps, {"SetSuspendState(1, 0, 0)"}}),
      &Boundary::SetSuspendState},
-    {7, Join({{lock, capabilities}, privilegeSteps, {"SetSuspendState(1, 0, 0)"}}),
+    {7, Join({lockedAtOnce, {capabilities}, privilegeSteps, {"SetSuspendState(1, 0, 0)"}}),
      &Boundary::SetSuspendState},
     {8, {"ExitWindowsEx(0x0, 0x0)"}, &Boundary::ExitWindowsEx},
     {9, Join({privilegeSteps, {"InitiateSystemShutdownExA(null, null, 0x0, 0, 0, 0x1)"}}),
@@ -75,10 +80,16 @@ RawLayer::Os::PowerCapabilities ClassicPc() {
     return pc;
 }
 
-// Every call of the actions succeeds unless a test says otherwise, on a classic PC whose last
-// input was a minute ago.
+// GetVersion's answer on Windows 10 (10.0, build 19045) and on Windows 7 (6.1, build 7601).
+constexpr std::int64_t Windows10 = 0x4A65000A;
+constexpr std::int64_t Windows7 = 0x1DB10106;
+
+// Every call of the actions succeeds unless a test says otherwise, on a classic PC with
+// Windows 10 whose session locks at once and whose last input was a minute ago.
 void ProgramSuccess(RecordingBoundary& os) {
     os.ProgramActingToSucceed();
+    os.Program(&Boundary::WTSQuerySessionInformationW, 1);
+    os.Program(&Boundary::GetVersion, Windows10);
     os.Program(&Boundary::GetCurrentProcess, 0x1111);
     os.Program(&Boundary::GetLastInputInfo, 1);
     os.Program(&Boundary::GetTickCount, RecordingBoundary::LastInputTick + 60'000);
@@ -167,7 +178,7 @@ TEST(power_actions_test, sleep_and_hibernation_follow_the_capabilities) {
                    row.readable ? 0 : RawLayer::Os::StatusNotImplemented);
         bool locks = row.id == 5 || row.id == 7;
         Calls expected =
-            Join({locks ? Calls{lock} : Calls{}, {capabilities}, row.afterCapabilities});
+            Join({locks ? lockedAtOnce : Calls{}, {capabilities}, row.afterCapabilities});
         EXPECT_EQ(Velmoran::ExecuteCommand(Id(row.id)), row.result);
         EXPECT_EQ(os.Calls(), expected);
     }
@@ -234,6 +245,78 @@ TEST(power_actions_test, the_broadcast_waits_for_quiet_input_within_limits) {
     }
 }
 
+// The suspend after a lock waits until the session says it is locked, looking every 50 ms
+// against the programmed ticks, for 2 s at most; it does not wait where the state cannot be
+// read (no flags programmed: the query fails), and goes on to the suspend in every case.
+TEST(power_actions_test, the_suspend_waits_for_the_lock_within_limits) {
+    constexpr std::int32_t locked = RawLayer::Os::WtsSessionStateLock;
+    constexpr std::int32_t unlocked = RawLayer::Os::WtsSessionStateUnlock;
+    constexpr std::int32_t unknown = -1;
+    constexpr std::int64_t wraps = 0xFFFFFF00;
+    struct Row {
+        const char* what;
+        std::int64_t version;
+        std::vector<std::int32_t> flags;
+        std::vector<std::int64_t> ticks;
+        std::vector<std::uint32_t> sleeps;
+    };
+    const std::vector<Row> rows = {
+        {"locked at once", Windows10, {locked}, {1000}, {}},
+        {"locked after two looks",
+         Windows10,
+         {unlocked, unlocked, locked},
+         {1000, 1000, 1050},
+         {50, 50}},
+        {"never locked: gives up at 2 s, across the tick's wrap",
+         Windows10,
+         {unlocked},
+         {wraps, wraps, wraps + 50, wraps + 1990, wraps + 2000},
+         {50, 50, 10}},
+        {"state unknown: no wait", Windows10, {unknown}, {1000}, {}},
+        {"state unreadable: no wait", Windows10, {}, {1000}, {}},
+        {"Windows 7: its lock flag means unlocked",
+         Windows7,
+         {locked, unlocked},
+         {1000, 1000},
+         {50}},
+        {"Windows 7: its unlock flag means locked", Windows7, {unlocked}, {1000}, {}},
+        {"Windows 8 (6.2): the flags as documented", 0x23F00206, {locked}, {1000}, {}},
+    };
+    for (int id : {5, 7}) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(row.what) + ", id " + std::to_string(id));
+            RecordingBoundary os;
+            ProgramSuccess(os);
+            bool readable = !row.flags.empty();
+            os.Program(&Boundary::WTSQuerySessionInformationW, readable ? 1 : 0);
+            os.Program(&Boundary::GetVersion, row.version);
+            os.ProgramSessionFlags(row.flags);
+            os.ProgramSequence(&Boundary::GetTickCount, row.ticks);
+            EXPECT_TRUE(Velmoran::ExecuteCommand(Id(id)));
+
+            Calls expected = {lock, "GetVersion()", "GetTickCount()"};
+            for (std::uint32_t sleep : row.sleeps) {
+                expected.insert(expected.end(), {sessionQuery, sessionFreed, "GetTickCount()",
+                                                 "Sleep(" + RawLayer::Testing::Hex(sleep) + ")"});
+            }
+            expected.push_back(sessionQuery);
+            if (readable) {
+                expected.push_back(sessionFreed);
+            }
+            // A tick beyond the start's and one per sleep: the look that ended the wait.
+            if (row.ticks.size() > row.sleeps.size() + 1) {
+                expected.push_back("GetTickCount()");
+            }
+            EXPECT_EQ(os.Calls(),
+                      Join({expected,
+                            {capabilities},
+                            privilegeSteps,
+                            {id == 5 ? "SetSuspendState(0, 0, 0)" : "SetSuspendState(1, 0, 0)"}}));
+        }
+    }
+}
+
+// A lock that failed is not waited for, and the suspend follows all the same.
 TEST(power_actions_test, a_failing_lock_does_not_stop_the_suspend) {
     for (int id : {5, 7}) {
         SCOPED_TRACE("id " + std::to_string(id));
@@ -241,15 +324,18 @@ TEST(power_actions_test, a_failing_lock_does_not_stop_the_suspend) {
         ProgramSuccess(os);
         os.Program(&Boundary::LockWorkStation, 0);
         EXPECT_TRUE(Velmoran::ExecuteCommand(Id(id)));
-        EXPECT_EQ(os.Calls().back(),
-                  id == 5 ? "SetSuspendState(0, 0, 0)" : "SetSuspendState(1, 0, 0)");
+        EXPECT_EQ(os.Calls(),
+                  Join({{lock, capabilities},
+                        privilegeSteps,
+                        {id == 5 ? "SetSuspendState(0, 0, 0)" : "SetSuspendState(1, 0, 0)"}}));
     }
 }
 
 // The calls of the actions that only read, which the double passes to the system.
 bool IsReadOnly(const std::string& call) {
     for (const char* name :
-         {"GetCurrentProcess(", "GetLastInputInfo(", "GetTickCount(", "CallNtPowerInformation("}) {
+         {"GetCurrentProcess(", "GetLastInputInfo(", "GetTickCount(", "CallNtPowerInformation(",
+          "GetVersion(", "WTSQuerySessionInformationW(", "WTSFreeMemory("}) {
         if (call.rfind(name, 0) == 0) {
             return true;
         }

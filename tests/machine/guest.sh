@@ -52,6 +52,16 @@ session() {
         "uptime=$(cut -d' ' -f1 /proc/uptime)"
     touch "$queue/ready.$terminal"
     while :; do
+        # An inhibitor to hold from this session, which polkit lets a user take only here.
+        if [ -e "$queue/$terminal.hold" ]; then
+            local mode what why
+            read -r mode what why <"$queue/$terminal.hold"
+            rm -f "$queue/$terminal.hold"
+            systemd-inhibit --what="$what" --who=velmoran-test --why="$why" --mode="$mode" \
+                sleep 600 &
+            echo $! >"$queue/.$terminal.held"
+            mv "$queue/.$terminal.held" "$queue/$terminal.held"
+        fi
         if [ -e "$queue/$terminal" ]; then
             local name word
             read -r name word <"$queue/$terminal"
@@ -95,6 +105,23 @@ start_monitor() {
     monitor_mark "$shared/$name.bus" start
 }
 
+# Holds an inhibitor for the case (sets inhibitor to its pid): as root, or from tester's session
+# on a terminal. Arguments: root or the terminal, the mode, what it holds back, and why.
+hold() {
+    local holder=$1 mode=$2 what=$3 why=$4
+    if [ "$holder" = root ]; then
+        systemd-inhibit --what="$what" --who=velmoran-test --why="$why" --mode="$mode" sleep 600 &
+        inhibitor=$!
+    else
+        echo "$mode $what $why" >"$queue/.$holder.hold"
+        mv "$queue/.$holder.hold" "$queue/$holder.hold"
+        wait_for "$queue/$holder.held" 60 || return 1
+        inhibitor=$(cat "$queue/$holder.held")
+        rm -f "$queue/$holder.held"
+    fi
+    until systemd-inhibit --list --no-pager | grep -q velmoran-test; do sleep 0.1; done
+}
+
 director() {
     trap 'stopping=1' TERM
     mkdir -p /opt/velmoran "$queue"
@@ -110,12 +137,10 @@ director() {
         say "VMINFO $name starts at $(cut -d' ' -f1 /proc/uptime)"
         inhibitor= monitor=
         case ",$setup," in *,swap,*) swapon /dev/vdc ;; esac
-        case ",$setup," in *,inhibitor,*)
-            systemd-inhibit --what=shutdown:sleep --who=velmoran-test --why="a test holds it" \
-                --mode=block sleep 600 &
-            inhibitor=$!
-            until systemd-inhibit --list --no-pager | grep -q velmoran-test; do sleep 0.1; done
-            ;;
+        case ",$setup," in
+        *,inhibitor,*) hold root block shutdown:sleep "a test holds it" ;;
+        *,own-inhibitor,*) hold tty1 block shutdown "the console user holds it" ;;
+        *,delay-inhibitor,*) hold root delay shutdown "a test delays it" ;;
         esac
         case ",$setup," in *,monitor,*) start_monitor "$name" ;; esac
         # visitor's session on tty2 starts with the first case that needs it: until then, tester

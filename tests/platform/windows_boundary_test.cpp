@@ -41,8 +41,8 @@ bool InSystemFolder(HMODULE module) {
 TEST(windows_boundary_test, system_dlls_load_from_the_system_folder_either_way) {
     for (bool restricted : {false, true}) {
         SCOPED_TRACE(restricted ? "restricted search" : "full path");
-        for (const wchar_t* name :
-             {L"user32.dll", L"advapi32.dll", L"powrprof.dll", L"shell32.dll", L"ole32.dll"}) {
+        for (const wchar_t* name : {L"user32.dll", L"advapi32.dll", L"powrprof.dll",
+                                    L"wtsapi32.dll", L"shell32.dll", L"ole32.dll"}) {
             HMODULE module = LoadSystemLibrary(name, restricted);
             ASSERT_NE(module, nullptr);
             EXPECT_TRUE(InSystemFolder(module));
@@ -122,6 +122,8 @@ TEST(windows_boundary_test, entries_of_a_dll_that_cannot_be_loaded_refuse_with_t
     LASTINPUTINFO input{sizeof input, 0};
     RawLayer::Os::ShellExecuteInfoA narrow{};
     RawLayer::Os::ShellExecuteInfoW wide{};
+    RawLayer::Os::WideUnit* session = nullptr;
+    DWORD sessionSize = 0;
     const RefusedRow rows[] = {
         {"PostMessageA", User32,
          [](const Boundary& os) { return os.PostMessageA(HWND_BROADCAST, WM_NULL, 0, 0); }, FALSE},
@@ -163,6 +165,19 @@ TEST(windows_boundary_test, entries_of_a_dll_that_cannot_be_loaded_refuse_with_t
                                               0, &capabilities, sizeof capabilities);
          },
          RawLayer::Os::StatusNotImplemented},
+        {"WTSQuerySessionInformationW", Wtsapi32,
+         [&](const Boundary& os) {
+             return os.WTSQuerySessionInformationW(nullptr, RawLayer::Os::WtsCurrentSession,
+                                                   RawLayer::Os::WtsSessionInfoEx, &session,
+                                                   &sessionSize);
+         },
+         FALSE},
+        {"WTSFreeMemory", Wtsapi32,
+         [](const Boundary& os) {
+             os.WTSFreeMemory(nullptr);
+             return 0LL;
+         },
+         0},
         {"ShellExecuteExA", Shell32,
          [&](const Boundary& os) { return os.ShellExecuteExA(&narrow); }, FALSE},
         {"ShellExecuteExW", Shell32, [&](const Boundary& os) { return os.ShellExecuteExW(&wide); },
@@ -191,6 +206,7 @@ TEST(windows_boundary_test, entries_of_a_dll_that_cannot_be_loaded_refuse_with_t
     EXPECT_EQ(token, nullptr);
     EXPECT_EQ(narrow.hProcess, nullptr);
     EXPECT_EQ(wide.hProcess, nullptr);
+    EXPECT_EQ(session, nullptr);
     // kernel32's entries are imported, and work all the same.
     EXPECT_NE(table.GetACP(), 0u);
 }

@@ -20,6 +20,8 @@ using Os::Handle;
 using Os::WideUnit;
 
 RecordingBoundary* current = nullptr;
+// The session record a programmed query hands out; the system's own are the system's to free.
+Os::SessionInfo sessionRecord{};
 
 std::string Pointer(const void* value) {
     return value == nullptr ? "null" : Hex(reinterpret_cast<std::uintptr_t>(value));
@@ -77,6 +79,9 @@ std::string Format(char* buffer) {
     return Filled(buffer);
 }
 std::string Format(WideUnit* buffer) {
+    return Filled(buffer);
+}
+std::string Format(WideUnit** buffer) {
     return Filled(buffer);
 }
 std::string Format(Handle* handle) {
@@ -207,6 +212,20 @@ struct ProgrammedEffect<&Boundary::CallNtPowerInformation> {
     }
 };
 
+template <>
+struct ProgrammedEffect<&Boundary::WTSQuerySessionInformationW> {
+    static void After(std::int64_t result, Handle, Os::Dword, std::int32_t, WideUnit** buffer,
+                      Os::Dword* bytesReturned) {
+        if (result != 0) {
+            sessionRecord = {};
+            sessionRecord.Level = 1;
+            sessionRecord.Level1.SessionFlags = RecordingBoundary::Current().TakeSessionFlags();
+            *buffer = reinterpret_cast<WideUnit*>(&sessionRecord);
+            *bytesReturned = sizeof sessionRecord;
+        }
+    }
+};
+
 template <typename Info>
 void HandOutProcess(std::int64_t result, Info* info) {
     if (result != 0 && (info->fMask & Os::SeeMaskNoCloseProcess) != 0) {
@@ -266,6 +285,14 @@ struct Substitute<&Boundary::GetModuleFileNameW> {
     }
 };
 
+// The double's own session record is not the system's to free.
+template <>
+struct Substitute<&Boundary::WTSFreeMemory> {
+    static std::optional<bool> For(void* memory) {
+        return memory == &sessionRecord ? std::optional(true) : std::nullopt;
+    }
+};
+
 // Whether an entry only answers or guards the library's own memory (ReadOnly), or acts. Read-only
 // entries reach the system's table unprogrammed. Every other entry fails the test and reports
 // failure instead, unless the test passes it to the system, so that a forgotten entry can never
@@ -312,7 +339,11 @@ struct Recorded<Entry, access, Result(RAWLAYER_SYSTEM_CALL*)(Arguments...)> {
         }
         if constexpr (requires { Substitute<Entry>::For(arguments...); }) {
             if (auto substitute = Substitute<Entry>::For(arguments...)) {
-                return *substitute;
+                if constexpr (!std::is_void_v<Result>) {
+                    return *substitute;
+                } else {
+                    return;
+                }
             }
         }
         if (access == Access::ReadOnly || recorder.PassesToSystem(name)) {
@@ -406,6 +437,25 @@ void RecordingBoundary::ProgramCommandLine(std::string line) {
 
 void RecordingBoundary::ProgramPowerCapabilities(const Os::PowerCapabilities& capabilities) {
     powerCapabilities = capabilities;
+}
+
+void RecordingBoundary::ProgramSessionFlags(std::vector<std::int32_t> flags) {
+    sessionFlags.assign(flags.begin(), flags.end());
+}
+
+std::uintptr_t RecordingBoundary::SessionRecord() {
+    return reinterpret_cast<std::uintptr_t>(&sessionRecord);
+}
+
+std::int32_t RecordingBoundary::TakeSessionFlags() {
+    if (sessionFlags.empty()) {
+        return Os::WtsSessionStateLock;
+    }
+    std::int32_t flags = sessionFlags.front();
+    if (sessionFlags.size() > 1) {
+        sessionFlags.pop_front();
+    }
+    return flags;
 }
 
 const std::string* RecordingBoundary::CommandLine() const {

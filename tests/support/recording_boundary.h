@@ -83,6 +83,11 @@ class RecordingBoundary {
     void ProgramCommandLine(std::string line);
     // A CallNtPowerInformation programmed to succeed (0) fills in this record.
     void ProgramPowerCapabilities(const Os::PowerCapabilities& capabilities);
+    // A WTSQuerySessionInformationW programmed to succeed hands out the session record at
+    // SessionRecord(), with these lock flags in turn and the last one from then on (locked,
+    // WtsSessionStateLock, where none are programmed); WTSFreeMemory of it frees nothing.
+    void ProgramSessionFlags(std::vector<std::int32_t> flags);
+    static std::uintptr_t SessionRecord();
 
     // The calls so far, in order. Critical-section calls are left out unless asked for.
     std::vector<std::string> Calls() const;
@@ -102,6 +107,7 @@ class RecordingBoundary {
     // The programmed command line; null when none is programmed.
     const std::string* CommandLine() const;
     const Os::PowerCapabilities& PowerCapabilities() const { return powerCapabilities; }
+    std::int32_t TakeSessionFlags();
 
   private:
     struct Programmed {
@@ -116,6 +122,7 @@ class RecordingBoundary {
     std::optional<std::u16string> moduleFileNameW;
     std::optional<std::string> commandLine;
     Os::PowerCapabilities powerCapabilities{};
+    std::deque<std::int32_t> sessionFlags;
 };
 
 // Text forms used in recorded calls, for building expectations.

@@ -1,5 +1,10 @@
 // Suspend and shutdown go to the login manager, which asks polkit whether this user may: the
-// calls allow interactive authorisation, so a password dialog may appear and be waited for.
+// calls allow interactive authorisation, so a password dialog may appear and be waited for. A
+// plain shutdown is first held back by any program that blocks it.
+
+#include <string>
+#include <string_view>
+#include <utility>
 
 #include "platform/linux/desktop/attempts.h"
 #include "platform/linux/desktop/bus_services.h"
@@ -12,6 +17,45 @@ namespace {
 // does not know, and elogind has no *WithFlags methods at all.
 constexpr std::uint64_t SkipInhibitors = 0x10;
 
+// Whether a colon-separated list of what an inhibitor holds back names shutdown.
+bool HoldsShutdown(std::string_view what) {
+    while (!what.empty()) {
+        std::size_t end = what.find(':');
+        if (what.substr(0, end) == "shutdown") {
+            return true;
+        }
+        what = end == std::string_view::npos ? std::string_view() : what.substr(end + 1);
+    }
+    return false;
+}
+
+// The programs that hold a plain shutdown back, each with its reason ("Brasero (burning a
+// disc)"), comma-separated; empty where none does or the list cannot be read. logind lets a
+// caller through a block inhibitor of the caller's own user, and asks polkit about anyone
+// else's; either way the user would lose what such a program protects, so it is named and the
+// shutdown not asked for. Delay inhibitors only hold a shutdown up for a moment.
+std::string ShutdownHolders(const BusConnection& system) {
+    BusMessage reply;
+    BusMessage call = NewCall(system, LogindManager("ListInhibitors"), BusWait::LookUp);
+    if (!Call(system, std::move(call), BusWait::LookUp, &reply).done ||
+        sd_bus_message_enter_container(reply.Get(), 'a', "(ssssuu)") <= 0) {
+        return {};
+    }
+    std::string holders;
+    const char* what = nullptr;
+    const char* who = nullptr;
+    const char* why = nullptr;
+    const char* mode = nullptr;
+    std::uint32_t uid = 0;
+    std::uint32_t pid = 0;
+    while (sd_bus_message_read(reply.Get(), "(ssssuu)", &what, &who, &why, &mode, &uid, &pid) > 0) {
+        if (std::string_view(mode) == "block" && HoldsShutdown(what)) {
+            holders += (holders.empty() ? "" : ", ") + std::string(who) + " (" + why + ")";
+        }
+    }
+    return holders;
+}
+
 }  // namespace
 
 Bool InitiateSystemShutdownExA(char* machine, char*, std::uint32_t, Bool force, Bool reboot,
@@ -22,6 +66,12 @@ Bool InitiateSystemShutdownExA(char* machine, char*, std::uint32_t, Bool force, 
         return attempts.Refuse();
     }
     BusConnection system(BusKind::System);
+    if (force == 0) {
+        std::string holders = ShutdownHolders(system);
+        if (!holders.empty()) {
+            return attempts.Refuse("held back by " + holders);
+        }
+    }
     BusMethod withFlags = LogindManager(reboot != 0 ? "RebootWithFlags" : "PowerOffWithFlags");
     BusOutcome outcome = CallMethod(system, withFlags, BusWait::Interactive, "t",
                                     force != 0 ? SkipInhibitors : std::uint64_t{0});

@@ -95,4 +95,13 @@ Bool LockWorkStation() {
                          : attempts.Refuse("asked " + asked + "; no locker confirmed the lock");
 }
 
+// LockWorkStation above returns only once the session shows the lock, or has said that nothing
+// confirmed it, so a suspend after it has nothing left to wait for: the state is not read twice.
+Bool WTSQuerySessionInformationW(Handle, std::uint32_t, std::int32_t, WideUnit**, std::uint32_t*) {
+    return 0;
+}
+
+// Frees what WTSQuerySessionInformationW hands out, which is nothing.
+void WTSFreeMemory(void*) {}
+
 }  // namespace RawLayer::Os::Linux

@@ -70,6 +70,8 @@ ACTIONS = {
     "RebootForce": (PRIVILEGE + shutdown(1, 1), 0),
 }
 # Which of its DLLs (PROGRAM_DLLS in the harness) each path loads itself: those its calls need.
+# The lock words' wtsapi32 only after a lock that succeeded, which Wine's never does: here their
+# suspend follows at once, with no wait and no look at the session's state.
 POWER = ("advapi32", "powrprof")
 DLLS = {
     "DisplayOff": ("user32",),

@@ -52,6 +52,7 @@ DEFAULT_WATCH = (
     "InitiateSystemShutdownExA",
     "SetSuspendState",
     "CallNtPowerInformation",
+    "WTSQuerySessionInformationW",
     "ShellExecuteExA",
     "ShellExecuteExW",
     "GetFileAttributesA",
@@ -61,7 +62,7 @@ DEFAULT_WATCH = (
 TRACED = DEFAULT_WATCH + ("CloseHandle", "LoadLibraryExW")
 # The system DLLs that Velmoran loads itself, each on some path; Case.dlls says which a path
 # may bring into its process.
-PROGRAM_DLLS = ("user32", "advapi32", "powrprof", "shell32", "ole32", "msimg32")
+PROGRAM_DLLS = ("user32", "advapi32", "powrprof", "wtsapi32", "shell32", "ole32", "msimg32")
 
 # Wine derives each process's ANSI code page from its locale: 1252 and 932 from these two,
 # which scripts/setup.sh generates.
