@@ -50,9 +50,12 @@ def held_back(action, why):
 ROOT_BLOCKS, OWN_BLOCK = "a test holds it", "the console user holds it"
 # The plain shutdowns read the inhibitors first.
 INHIBITORS = ["ListInhibitors()"]
-# StandbyLock: the lock, and at most one line saying that no locker confirmed it (the machine
-# has none), then the sleep as for Standby.
-LOCKED_OR_SAID = re.compile(r"^(|[^\n]*no locker confirmed[^\n]*\n)$")
+# The machine has no locker: logind's Lock signal goes out, nothing sets the session's
+# LockedHint, and the program says so after its wait. StandbyLock then sleeps as Standby does.
+NOT_CONFIRMED = ("velmoran: LockSession: asked org.freedesktop.login1; no locker confirmed the "
+                 "lock\n")
+LOCK_CALLS = ['GetSession("auto")', 'LockSession("auto")',
+              'Get("org.freedesktop.login1.Session", "LockedHint")']
 
 Row = collections.namedtuple("Row", "name user setup word exit stderr machine calls")
 # setup: "inhibitor" (root holds a shutdown and sleep block), "own-inhibitor" (the console user
@@ -65,7 +68,7 @@ ROWS = [
     Row("help", CONSOLE, "", "Help", 1,
         re.compile(r"Velmoran\n\(1\) Execute this program with these argument\.\r\n"
                    r"(.|\n)*   RebootForce\r\n$"), RUNNING, None),
-    Row("lock", CONSOLE, "monitor", "LockScreen", 0, "", RUNNING, ['LockSession("auto")']),
+    Row("lock", CONSOLE, "monitor", "LockScreen", 2, NOT_CONFIRMED, RUNNING, LOCK_CALLS),
     Row("displays-off", CONSOLE, "", "DisplayOff", 2,
         f"velmoran: displays off: {NO_DESKTOP}; no X11 library\n", RUNNING, None),
     Row("screen-saver", CONSOLE, "", "ScreenSaver", 2,
@@ -94,8 +97,8 @@ ROWS = [
         held_back("Reboot", OWN_BLOCK), RUNNING, None),
     Row("standby", CONSOLE, "sleep,monitor", "Standby", 0, "", SLEPT,
         CAPABILITIES + ["Suspend(true)"]),
-    Row("standby-lock", CONSOLE, "sleep,monitor", "StandbyLock", 0, LOCKED_OR_SAID, SLEPT,
-        ['LockSession("auto")'] + CAPABILITIES + ["Suspend(true)"]),
+    Row("standby-lock", CONSOLE, "sleep,monitor", "StandbyLock", 0, NOT_CONFIRMED, SLEPT,
+        LOCK_CALLS + CAPABILITIES + ["Suspend(true)"]),
     # visitor: first with no session at all, then in the background session on tty2.
     Row("no-session-poweroff", NO_SESSION, "", "Poweroff", 2,
         polkit_said_no("PowerOff"), RUNNING, None),
@@ -125,7 +128,7 @@ ROWS = [
 ]
 
 # Power calls allow polkit to ask for a password; the lock and the look-ups do not need to.
-LOOK_UPS = ("LockSession",) + tuple(call.rstrip("()") for call in CAPABILITIES + INHIBITORS)
+LOOK_UPS = ("LockSession", "GetSession", "Get") + tuple(call.rstrip("()") for call in CAPABILITIES + INHIBITORS)
 ALLOW_INTERACTIVE_AUTHORIZATION = 0x4
 # The guest's own calls that tell when its monitor has caught up.
 MONITOR_MARK = "velmoran-mark-"
@@ -171,7 +174,10 @@ def calls_of(messages):
             arguments = ", ".join(
                 "true" if value is True else f'"{value}"' if isinstance(value, str) else
                 str(value) for value in message["payload"]["data"])
-            seen.append(f"{message['member']}({arguments})")
+            call = f"{message['member']}({arguments})"
+            # The lock's confirmation is read again and again while it is waited for.
+            if not (seen and seen[-1] == call and message["member"] == "Get"):
+                seen.append(call)
         elif message["type"] == "error" and message.get("destination") in program_senders:
             seen.append(f"-> {message['error_name']}")
     return seen
