@@ -94,6 +94,7 @@ start_monitor() {
     : >"$shared/$name.bus"
     busctl monitor --json=short \
         --match="type='method_call',interface='org.freedesktop.login1.Manager'" \
+        --match="type='method_call',interface='org.freedesktop.DBus.Properties',destination='org.freedesktop.login1'" \
         --match="type='error'" \
         --match="type='signal',interface='org.freedesktop.login1.Session'" > >(
         while IFS= read -r line; do
