@@ -105,6 +105,16 @@ BusOutcome Ask(const BusConnection& connection, const BusMethod& method, Read re
     return Ask(connection, NewCall(connection, method, BusWait::LookUp), method.member, read);
 }
 
+// A text or an object path ("s", "o").
+bool ReadText(sd_bus_message* reply, char type, std::string& answer) {
+    const char* text = nullptr;
+    if (sd_bus_message_read_basic(reply, type, &text) <= 0 || text == nullptr) {
+        return false;
+    }
+    answer = text;
+    return true;
+}
+
 bool ReadFlag(sd_bus_message* reply, bool& answer) {
     int flag = 0;
     if (sd_bus_message_read_basic(reply, 'b', &flag) <= 0) {
@@ -128,14 +138,8 @@ BusMessage NewCallWith(const BusConnection& connection, const BusMethod& method,
 }  // namespace
 
 BusOutcome AskText(const BusConnection& connection, const BusMethod& method, std::string& answer) {
-    return Ask(connection, method, [&answer](sd_bus_message* reply) {
-        const char* text = nullptr;
-        if (sd_bus_message_read_basic(reply, 's', &text) <= 0 || text == nullptr) {
-            return false;
-        }
-        answer = text;
-        return true;
-    });
+    return Ask(connection, method,
+               [&answer](sd_bus_message* reply) { return ReadText(reply, 's', answer); });
 }
 
 BusOutcome AskNumber(const BusConnection& connection, const BusMethod& method,
@@ -153,14 +157,7 @@ BusOutcome AskFlag(const BusConnection& connection, const BusMethod& method, boo
 BusOutcome AskPath(const BusConnection& connection, const BusMethod& method, const char* argument,
                    std::string& path) {
     return Ask(connection, NewCallWith(connection, method, "s", argument), method.member,
-               [&path](sd_bus_message* reply) {
-                   const char* text = nullptr;
-                   if (sd_bus_message_read_basic(reply, 'o', &text) <= 0 || text == nullptr) {
-                       return false;
-                   }
-                   path = text;
-                   return true;
-               });
+               [&path](sd_bus_message* reply) { return ReadText(reply, 'o', path); });
 }
 
 BusOutcome AskFlagProperty(const BusConnection& connection, const BusMethod& getter,
