@@ -98,6 +98,13 @@ exec chroot "$root" /usr/bin/python3 /run/velmoran/desktops_test.py --inside "$c
 """
 
 
+def die_with_parent():
+    """unshare ends with this harness, and with it (--kill-child) the whole case."""
+    import ctypes
+    pr_set_pdeathsig = 1
+    ctypes.CDLL(None, use_errno=True).prctl(pr_set_pdeathsig, signal.SIGKILL)
+
+
 def outside(program, root, pattern):
     sys.path.insert(0, str(HERE))
     import desktop_root
@@ -118,7 +125,8 @@ def outside(program, root, pattern):
                     ["unshare", "--mount", "--pid", "--fork", "--net", "--kill-child",
                      "sh", "-euc", ENTER, "sh", str(root), str(program), __file__, case.name],
                     env={"PATH": "/usr/sbin:/usr/bin:/sbin:/bin", "LANG": "C.UTF-8"},
-                    stdin=subprocess.DEVNULL, capture_output=True, timeout=CASE_LIMIT)
+                    stdin=subprocess.DEVNULL, capture_output=True, timeout=CASE_LIMIT,
+                    preexec_fn=die_with_parent)
                 output = (result.stdout + result.stderr).decode(errors="replace")
                 passed = result.returncode == 0
             except subprocess.TimeoutExpired as expired:
@@ -367,11 +375,15 @@ class Inside:
         self.session.add_signal_receiver(
             lambda *arguments: pressed.append(str(arguments[1])),
             "globalShortcutPressed", component[2], component[0], component[1])
+
+        def turned_off():
+            self.dispatch()
+            return "Turn Off Screen" in pressed
         self.program_env.update(XDG_SESSION_TYPE="wayland", XDG_CURRENT_DESKTOP="KDE",
                                 KDE_SESSION_VERSION="5", KDE_FULL_SESSION="true",
                                 WAYLAND_DISPLAY="wayland-0")
         return {
-            "Turn Off Screen ran": lambda: self.dispatch() or "Turn Off Screen" in pressed,
+            "Turn Off Screen ran": turned_off,
             "locker active": lambda: bool(self.session_call(
                 "org.freedesktop.ScreenSaver", "/ScreenSaver", "org.freedesktop.ScreenSaver",
                 "GetActive")),
@@ -487,13 +499,16 @@ class Inside:
 
 
 def running():
-    """The names of the namespace's processes."""
+    """The names of the namespace's live processes. One that ended stays a zombie: this
+    harness is the namespace's PID 1 and reaps only its own children."""
     names = set()
     for pid in filter(str.isdigit, os.listdir("/proc")):
         try:
-            names.add(pathlib.Path(f"/proc/{pid}/comm").read_text().strip())
+            name, state = pathlib.Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)
         except OSError:  # it ended meanwhile
-            pass
+            continue
+        if state.split()[0] != "Z":
+            names.add(name.split("(", 1)[1])
     return names
 
 
