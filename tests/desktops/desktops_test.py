@@ -41,7 +41,8 @@ class Case:
     stderr: str = ""  # on exit 2, the one stderr line contains this
     display_manager: bool = True  # without it GNOME Shell builds no lock screen
     # GNOME's bus-activated org.gnome.ScreenSaver proxy, which the settings daemon starts at
-    # login: False ends it before the word runs, as on a desktop where nothing started it.
+    # login and again whenever it ends. False: it cannot be activated while the session starts
+    # and can be from just before the word runs, so nothing has started it.
     screen_saver_proxy: bool = True
 
 
@@ -79,9 +80,13 @@ SESSION_ID = "c1"
 SESSION_PATH = f"/org/freedesktop/login1/session/{SESSION_ID}"
 LOGIND = "org.freedesktop.login1"
 
-# Entering: the root's own /proc (of the new PID namespace), the machine's /sys and /dev with a
-# pts instance and a /dev/shm of the case's own, and empty /run, /tmp and /home.
+# Entering: the root read-only, so that no case changes what the next one finds (the cache's
+# key stays true to the tree), with its own /proc (of the new PID namespace), the machine's
+# /sys and /dev with a pts instance and a /dev/shm of the case's own, and empty /run, /tmp and
+# /home.
 ENTER = """root=$1 program=$2 harness=$3 case=$4
+mount --bind "$root" "$root"
+mount -o remount,bind,ro "$root"
 mount -t proc proc "$root/proc"
 mount -t sysfs sysfs "$root/sys"
 mount --rbind /dev "$root/dev"
@@ -189,9 +194,10 @@ def loopback_up():
 BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
 <busconfig>
-  <type>system</type>
+  <type>{kind}</type>
   <listen>{address}</listen>
   <auth>EXTERNAL</auth>
+  {services}
   <policy context="default">
     <allow user="*"/>
     <allow own="*"/>
@@ -223,25 +229,27 @@ class Inside:
         x11 = pathlib.Path("/tmp/.X11-unix")
         x11.mkdir()
         x11.chmod(0o1777)
-        (INSIDE / "system.conf").write_text(BUS_CONFIG.format(address=SYSTEM_BUS))
-        start("system-bus", ["dbus-daemon", "--nofork", f"--config-file={INSIDE}/system.conf"],
-              self.base, as_user=False)
-        self.system = wait_for("the system bus", lambda: dbus.bus.BusConnection(SYSTEM_BUS))
+        # The session bus activates the root's services from links in a folder of the
+        # case's own, so that one of them can be held back.
+        self.services = INSIDE / "services"
+        self.services.mkdir()
+        for service in pathlib.Path("/usr/share/dbus-1/services").glob("*.service"):
+            if case.screen_saver_proxy or service.name != "org.gnome.ScreenSaver.service":
+                (self.services / service.name).symlink_to(service)
         self.user_env = dict(self.base, HOME=str(HOME), USER=USER, LOGNAME=USER,
                              XDG_RUNTIME_DIR=str(RUNTIME), DBUS_SESSION_BUS_ADDRESS=SESSION_BUS,
                              XDG_SESSION_ID=SESSION_ID, XDG_SEAT="seat0")
-        start("session-bus", ["dbus-daemon", "--session", "--nofork", f"--address={SESSION_BUS}"],
-              self.user_env)
-        # The harness's own connections are as root: the session bus lets only its user in.
-        self.session = wait_for("the session bus", lambda: self.connect_session())
+        for kind, address, services, env, as_user in (
+                ("system", SYSTEM_BUS, "", self.base, False),
+                ("session", SESSION_BUS, f"<servicedir>{self.services}</servicedir>",
+                 self.user_env, True)):
+            (INSIDE / f"{kind}.conf").write_text(
+                BUS_CONFIG.format(kind=kind, address=address, services=services))
+            start(f"{kind}-bus", ["dbus-daemon", "--nofork", f"--config-file={INSIDE}/{kind}.conf"],
+                  env, as_user=as_user)
+        self.system = wait_for("the system bus", lambda: dbus.bus.BusConnection(SYSTEM_BUS))
+        self.session = wait_for("the session bus", lambda: dbus.bus.BusConnection(SESSION_BUS))
         self.program_env = dict(self.user_env)
-
-    def connect_session(self):
-        os.seteuid(UID)
-        try:
-            return self.dbus.bus.BusConnection(SESSION_BUS)
-        finally:
-            os.seteuid(0)
 
     def mock(self, name, arguments, bus_name):
         start(name, ["/usr/bin/python3", "-m", "dbusmock", "--system", *arguments], self.base,
@@ -338,11 +346,12 @@ class Inside:
         if self.case.display_manager:
             wait_for("the shell's screen shield", lambda: self.owned(shield[0]))
         if not self.case.screen_saver_proxy:
-            proxy = "org.gnome.ScreenSaver"
-            os.kill(wait_for("the screen saver proxy", lambda: self.session_call(
-                "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-                "GetConnectionUnixProcessID", proxy)), signal.SIGTERM)
-            wait_for("the screen saver proxy's end", lambda: not self.owned(proxy))
+            proxy = "org.gnome.ScreenSaver.service"
+            (self.services / proxy).symlink_to(f"/usr/share/dbus-1/services/{proxy}")
+            self.session_call("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                              "org.freedesktop.DBus", "ReloadConfig")
+            if self.owned("org.gnome.ScreenSaver"):
+                raise RuntimeError("something started org.gnome.ScreenSaver")
         self.program_env.update(XDG_SESSION_TYPE="wayland", XDG_CURRENT_DESKTOP="GNOME",
                                 WAYLAND_DISPLAY="wayland-0")
         return {
