@@ -152,17 +152,12 @@ def outside(program, root, pattern):
 
 # ---- inside the root, as PID 1 of the case's namespace ----
 
-def log_path(name):
-    return INSIDE / f"{name}.log"
-
-
-def start(name, command, env, as_user=True, stdout=None):
+def start(name, command, env, as_user=True):
     """A process of the case, its output in its own log."""
-    log = open(log_path(name), "ab")
+    log = open(INSIDE / f"{name}.log", "ab")
     user = {"user": UID, "group": UID, "extra_groups": []} if as_user else {}
-    return subprocess.Popen(command, env=env, stdin=subprocess.DEVNULL,
-                            stdout=stdout or log, stderr=log, cwd=HOME if as_user else "/",
-                            **user)
+    return subprocess.Popen(command, env=env, stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+                            cwd=HOME if as_user else "/", **user)
 
 
 def wait_for(what, check, limit=START_LIMIT, step=0.05):
@@ -475,17 +470,16 @@ class Inside:
         facts = {GNOME: self.gnome, KDE: self.kde, X11: self.x11, SWAY: self.sway}[
             self.case.desktop]()
         print(f"{self.case.desktop} started in {time.monotonic() - started:.1f} s")
-        shown = {fact: facts[fact]() for fact in self.case.shows}
-        print(f"before: {shown}")
+
+        def read():
+            return {fact: facts[fact]() for fact in self.case.shows}
+        print(f"before: {read()}")
         run_started = time.monotonic()
         run = self.run_program()
         print(f"{self.case.word}: exit {run.returncode} in {time.monotonic() - run_started:.1f} s,"
               f" stdout {run.stdout!r}, stderr {run.stderr!r}")
-
-        def read():
-            return {fact: facts[fact]() for fact in self.case.shows}
         deadline = time.monotonic() + SETTLE
-        while (shown := read()) != self.case.shows and time.monotonic() < deadline:
+        while read() != self.case.shows and time.monotonic() < deadline:
             time.sleep(0.1)
         time.sleep(HOLD)
         shown = read()
