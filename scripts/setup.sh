@@ -12,7 +12,7 @@ packages=(
     man-db git
     rpm desktop-file-utils python3-yaml
     osslsigncode gnupg openssl
-    debootstrap qemu-system-x86 e2fsprogs
+    debootstrap debian-archive-keyring qemu-system-x86 e2fsprogs util-linux mount
 )
 
 as_root() {

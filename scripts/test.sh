@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing, builds both presets, runs the native tests with
 # AddressSanitizer and UndefinedBehaviorSanitizer, the machine tests (a Debian machine under
-# qemu) and the desktop tests (private buses), builds the .deb and the RPM and runs them
-# installed, runs each fuzz target for 45 seconds, runs the threading tests under
-# ThreadSanitizer, then runs the Windows tests: the 32-bit suite under Wine where the machine
-# can start 32-bit programs, the 64-bit suite under wine64 on every machine. Ends with each
-# stage's wall time, also when a stage fails.
+# qemu) and the desktop tests (private buses, and real desktops headless in a Debian root),
+# builds the .deb and the RPM and runs them installed, runs each fuzz target for 45 seconds,
+# runs the threading tests under ThreadSanitizer, then runs the Windows tests: the 32-bit suite
+# under Wine where the machine can start 32-bit programs, the 64-bit suite under wine64 on
+# every machine. Ends with each stage's wall time, also when a stage fails.
 #
 #   scripts/test.sh [--only STAGE]
 #

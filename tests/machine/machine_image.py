@@ -2,10 +2,13 @@
 autologin for tester on tty1 and visitor on tty2, and a unit that runs whatever the harness
 hands in on a second disk, written into an ext4 image with mke2fs -d (nothing is mounted).
 
-The image is built once per build tree and kept as long as its key, a hash of the package list
-and of every file written into the tree, is the same; each boot runs on a snapshot of it.
+The image is built once into a cache outside the build tree, shared by every build tree and
+clone on this machine, and kept as long as its key, a hash of the package list and of every
+file written into the tree, is the same; a lock file keeps two runs from building it at once.
+Each boot runs on a snapshot of it.
 
 Usage: machine_image.py FOLDER. Prints where the image, kernel and initrd are."""
+import fcntl
 import hashlib
 import json
 import os
@@ -183,7 +186,7 @@ def build(folder):
     started = time.monotonic()
     log = folder / "debootstrap.log"
     with open(log, "w") as output:
-        # The packages stay in the build tree: a new key there downloads only what changed.
+        # The packages stay in the cache: a new key there downloads only what changed.
         result = subprocess.run(
             ["debootstrap", "--variant=minbase", f"--include={','.join(PACKAGES)}",
              f"--cache-dir={folder / 'packages'}", SUITE, str(root), archive],
@@ -210,7 +213,11 @@ def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
     machine.skip_without_tools()
-    build(sys.argv[1])
+    folder = pathlib.Path(sys.argv[1])
+    folder.mkdir(parents=True, exist_ok=True)
+    with open(folder / "lock", "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        build(folder)
 
 
 if __name__ == "__main__":
