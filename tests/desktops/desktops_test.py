@@ -58,7 +58,9 @@ CASES = [
          "DisplayOff", 0, {"Turn Off Screen ran": True}),
     Case("kde screen saver", KDE, "ScreenSaver", 0, {"locker active": True}),
     Case("kde lock", KDE, "LockScreen", 0, {"LockedHint": True, "locker active": True}),
-    Case("xscreensaver screen saver", X11, "ScreenSaver", 0, {"xscreensaver": "blanked"}),
+    # Its preferences lock whenever it blanks, so the saver it starts comes up locked; the X
+    # server's own blanking would leave it "non-blanked".
+    Case("xscreensaver screen saver", X11, "ScreenSaver", 0, {"xscreensaver": "locked"}),
     Case("xscreensaver lock", X11, "LockScreen", 0, {"xscreensaver": "locked"}),
     Case("sway display off (the headless backend cannot disable an output)", SWAY,
          "DisplayOff", 2, {"output on": True}, stderr="HEADLESS-1"),
