@@ -22,6 +22,7 @@ import sys
 import time
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "machine"))
+import machine  # noqa: E402
 from machine_image import SUITE, mirror  # noqa: E402
 
 PACKAGES = [
@@ -40,7 +41,6 @@ PACKAGES = [
     "libsystemd0", "libstdc++6", "libasan8", "libubsan1", "libx11-6", "libxext6", "libxss1",
 ]
 USER = "tester"
-SKIPPED = 77
 
 
 def key(archive):
@@ -50,14 +50,7 @@ def key(archive):
 
 
 def skip_without_tools():
-    missing = [tool for tool in ("debootstrap", "unshare", "chroot")
-               if shutil.which(tool) is None]
-    if missing:
-        print(f"SKIPPED: {', '.join(missing)} not installed (scripts/setup.sh installs them)")
-        sys.exit(SKIPPED)
-    if os.geteuid() != 0:
-        print("SKIPPED: debootstrap and chroot need root")
-        sys.exit(SKIPPED)
+    machine.skip_without_tools(("debootstrap", "unshare", "chroot"))
 
 
 @contextlib.contextmanager

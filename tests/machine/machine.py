@@ -26,15 +26,15 @@ GUEST_SCRIPT = pathlib.Path(__file__).with_name("guest.sh")
 SKIPPED = 77  # CTest's SKIP_RETURN_CODE for these tests
 
 
-def skip_without_tools():
-    """Ends the process as skipped where the machine cannot be built or booted here."""
-    missing = [tool for tool in ("qemu-system-x86_64", "debootstrap", "mke2fs", "mkswap")
-               if shutil.which(tool) is None]
+def skip_without_tools(tools=("qemu-system-x86_64", "debootstrap", "mke2fs", "mkswap")):
+    """Ends the process as skipped where the tools are missing or the user is not root: the
+    machine's image and the desktops' root are both built with debootstrap."""
+    missing = [tool for tool in tools if shutil.which(tool) is None]
     if missing:
         print(f"SKIPPED: {', '.join(missing)} not installed (scripts/setup.sh installs them)")
         sys.exit(SKIPPED)
     if os.geteuid() != 0:
-        print("SKIPPED: debootstrap and the image need root")
+        print(f"SKIPPED: {', '.join(tools)} need root")
         sys.exit(SKIPPED)
 
 
